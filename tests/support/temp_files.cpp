@@ -1,0 +1,82 @@
+#include "support/temp_files.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void PutText(std::vector<unsigned char>& tag, size_t offset, size_t width, const std::string& text) {
+    std::copy_n(text.begin(), std::min(width, text.size()), tag.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static LONG counter = 0;
+    for (;;) {
+        path_ = std::wstring(temp) + L"tarvik-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(InterlockedIncrement(&counter));
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a scratch folder");
+    }
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+std::wstring ScratchFolder::WriteFile(const std::wstring& name, const std::vector<unsigned char>& bytes) const {
+    const std::wstring file = path_ + L"\\" + name;
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write a scratch file");
+    DWORD written = 0;
+    if (!bytes.empty()) ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return file;
+}
+
+std::wstring ScratchFolder::MakeFolder(const std::wstring& name) const {
+    const std::wstring folder = path_ + L"\\" + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<unsigned char> MakeTag(const std::string& title, const std::string& artist, const std::string& album,
+                                   const std::string& year, const std::string& comment, unsigned char genre) {
+    std::vector<unsigned char> tag(128, 0);
+    PutText(tag, 0, 3, "TAG");
+    PutText(tag, 3, 30, title);
+    PutText(tag, 33, 30, artist);
+    PutText(tag, 63, 30, album);
+    PutText(tag, 93, 4, year);
+    PutText(tag, 97, 30, comment);
+    tag[127] = genre;
+    return tag;
+}
+
+std::wstring ProgramDirectory() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, n);
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}

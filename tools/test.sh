@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both architectures and runs every test under Wine.
+# The 64-bit suite runs first: it is the fast loop.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/bootstrap.sh"
+"$root/tools/build.sh" x86_64 i686
+status=0
+for arch in x86_64 i686; do
+    echo "== tests for $arch"
+    ctest --test-dir "$root/build/$arch" --output-on-failure --timeout 1800 || status=1
+done
+exit $status
