@@ -1,0 +1,28 @@
+// The library's entry function and its class-object exports.
+#include <windows.h>
+
+#include "server/class_table.h"
+#include "server/server_module.h"
+
+namespace {
+
+ServerModule Module;
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        TheModule = &Module;
+        StartModule(&Module, ClassTable, instance);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        StopModule(&Module);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return Module.LockCount == 0 ? S_OK : S_FALSE; }
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    return FindClassObject(&Module, rclsid, riid, ppv);
+}

@@ -1,0 +1,68 @@
+// Test support for the registry script engine: a scratch corner of the real registry,
+// snapshots of key trees, and a one-call way to run a script.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Every key of a tree (by path relative to its top, "" for the top) with its values
+// (by name, "" for the default value) as type and bytes.
+struct RegistryTree {
+    using Value = std::pair<DWORD, std::vector<BYTE>>;
+    std::map<std::wstring, std::map<std::wstring, Value>> Keys;
+
+    static RegistryTree Read(HKEY top);
+    void AddKey(const std::wstring& path) { Keys[path]; }
+    void AddString(const std::wstring& path, const std::wstring& name, const std::string& ansiText);
+    // One line per key and value, for failure messages.
+    std::string Format() const;
+    bool operator==(const RegistryTree& other) const { return Keys == other.Keys; }
+};
+
+// HKCU\Software\TarvikTest\<unique>, deleted afterwards. Its "Classes" subkey stands in
+// for HKEY_CLASSES_ROOT while the object lives; its "User" subkey is for HKCU scripts.
+class ScratchRegistry {
+public:
+    ScratchRegistry();
+    ScratchRegistry(const ScratchRegistry&) = delete;
+    ScratchRegistry& operator=(const ScratchRegistry&) = delete;
+    ~ScratchRegistry();
+
+    HKEY Classes() const { return classes_; }
+    HKEY User() const { return user_; }
+    const std::string& UniqueName() const { return unique_; }
+    RegistryTree ClassesTree() const { return RegistryTree::Read(classes_); }
+    RegistryTree UserTree() const { return RegistryTree::Read(user_); }
+
+    // Writes a REG_SZ value (default value for a null name) under Classes, keys made as needed.
+    void Put(const char* path, const char* valueName = nullptr, const char* data = "") const;
+    // Empties Classes and User.
+    void Wipe() const;
+    // HKEY_CLASSES_ROOT becomes a read-only handle of Classes: writes to the root are refused.
+    void OverrideClassesReadOnly();
+
+private:
+    std::string unique_;
+    std::string path_;
+    HKEY classes_ = nullptr;
+    HKEY user_ = nullptr;
+    HKEY readOnly_ = nullptr;
+};
+
+// Runs one pass with "Module" (and any extra names) in the replacement map.
+HRESULT RunRegistryScript(const char* script, bool registerPass,
+                          const std::vector<std::pair<std::wstring, std::wstring>>& extraNames = {});
+
+// The module path handed to scripts, as the registration code passes it (quotes doubled),
+// and as it stands in the registry.
+extern const wchar_t ScriptModulePath[];
+extern const char RegisteredModulePath[];
+
+// The component's own registry script, 34 lines with CR LF ends.
+extern const char WorkedExampleScript[];
+
+// Wide to ANSI in the system code page.
+std::string Ansi(const std::wstring& text);

@@ -1,0 +1,77 @@
+// A lumex object owned by an outer object written here.
+#include <gtest/gtest.h>
+
+#include <oleidl.h>
+
+#include "support/loaded_server.h"
+
+namespace {
+
+// The smallest honest outer object: its own count, and the inner unknown it owns.
+class OuterObject : public IUnknown {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv == nullptr) return E_POINTER;
+        if (IsEqualGUID(riid, IID_IUnknown)) {
+            *ppv = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (IsEqualGUID(riid, IID_IPersist)) {  // the outer object answers this one itself
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        if (Inner) return Inner->QueryInterface(riid, ppv);
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++Count); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--Count); }
+
+    LONG Count = 1;
+    InterfacePtr<IUnknown> Inner;
+};
+
+}  // namespace
+
+TEST(Aggregation, OnlyIUnknownMayBeAskedFor) {
+    LoadedServer server;
+    OuterObject outer;
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(server.Factory()->CreateInstance(&outer, IID_IDispatch, &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
+TEST(Aggregation, InterfacesCountOnTheOuterObject) {
+    LoadedServer server;
+    OuterObject outer;
+    ASSERT_EQ(server.Factory()->CreateInstance(&outer, IID_IUnknown, outer.Inner.ReceiveVoid()), S_OK);
+    EXPECT_EQ(outer.Count, 1);
+    InterfacePtr<IOleObject> ole;
+    ASSERT_EQ(outer.Inner->QueryInterface(IID_IOleObject, ole.ReceiveVoid()), S_OK);
+    EXPECT_EQ(outer.Count, 2);  // the contained control's AddRef went to the outer object
+    ole->AddRef();
+    EXPECT_EQ(outer.Count, 3);
+    ole->Release();
+    // Through the contained control, identity is the outer object's.
+    InterfacePtr<IUnknown> identity;
+    ASSERT_EQ(ole->QueryInterface(IID_IUnknown, identity.ReceiveVoid()), S_OK);
+    EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(&outer));
+    identity.Reset();
+    // What the outer object refuses, the contained control answers from its own table.
+    InterfacePtr<IUnknown> persist;
+    EXPECT_EQ(ole->QueryInterface(IID_IPersist, persist.ReceiveVoid()), S_OK);
+    persist.Reset();
+    ole.Reset();
+    EXPECT_EQ(outer.Count, 1);
+    // The inner unknown keeps its own identity and count.
+    InterfacePtr<IUnknown> inner;
+    EXPECT_EQ(outer.Inner->QueryInterface(IID_IUnknown, inner.ReceiveVoid()), S_OK);
+    EXPECT_EQ(inner.Get(), outer.Inner.Get());
+    EXPECT_EQ(outer.Inner->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+    inner.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
+    outer.Inner.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}

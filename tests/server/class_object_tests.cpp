@@ -1,0 +1,75 @@
+// DllGetClassObject, the cached class object and the module's lock accounting.
+#include <gtest/gtest.h>
+
+#include <ocidl.h>
+
+#include "support/loaded_server.h"
+
+TEST(ClassObject, IsCachedAndKeepsTheLibraryOnlyWhileClientsHoldIt) {
+    LoadedServer server;
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+    InterfacePtr<IClassFactory> first;
+    InterfacePtr<IClassFactory> second;
+    ASSERT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory, first.ReceiveVoid()), S_OK);
+    ASSERT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory, second.ReceiveVoid()), S_OK);
+    EXPECT_EQ(first.Get(), second.Get());
+    EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
+    first.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
+    second.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+    // The cached object comes back the same after all clients let go.
+    InterfacePtr<IUnknown> unknown;
+    EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IUnknown, unknown.ReceiveVoid()), S_OK);
+    EXPECT_NE(unknown.Get(), nullptr);
+}
+
+TEST(ClassObject, RefusesWhatItIsNot) {
+    LoadedServer server;
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory2, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(server.GetClassObject(GUID_NULL, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(server.GetClassObject(kIlumexIid, IID_IUnknown, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory, nullptr), E_POINTER);
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
+TEST(ClassObject, ObjectsHoldTheLibraryWhileTheyLive) {
+    LoadedServer server;
+    InterfacePtr<IClassFactory> factory = server.Factory();
+    InterfacePtr<IUnknown> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReceiveVoid()), S_OK);
+    factory.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
+    object.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
+TEST(ClassObject, FailedCreationLeavesNoObjectAndNoLock) {
+    LoadedServer server;
+    InterfacePtr<IClassFactory> factory = server.Factory();
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+    factory.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
+TEST(ClassObject, LockServerKeepsTheLibraryUntilUnlocked) {
+    LoadedServer server;
+    InterfacePtr<IClassFactory> factory = server.Factory();
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    InterfacePtr<IUnknown> object;
+    factory->CreateInstance(nullptr, IID_IUnknown, object.ReceiveVoid());
+    object.Reset();
+    factory.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
+    factory = server.Factory();
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
