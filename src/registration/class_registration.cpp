@@ -1,3 +1,7 @@
 #include "registration/class_registration.h"
 
-HRESULT WINAPI ApplyClassRegistryScript(BOOL) { return E_NOTIMPL; }
+#include "registration/server_registration.h"
+
+HRESULT WINAPI ApplyClassRegistryScript(BOOL registerPass) {
+    return ApplyRegistryResource(TheModule, 102, registerPass != FALSE, nullptr);
+}

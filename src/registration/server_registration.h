@@ -1,0 +1,21 @@
+// Self-registration: the class table's registry entries and the module's type library.
+#pragma once
+#include <windows.h>
+#include <ocidl.h>
+
+#include "server/server_module.h"
+
+// An extra replacement for a registry script; an array of them ends with a null name.
+struct ReplacementEntry {
+    const wchar_t* Name;
+    const wchar_t* Value;
+};
+
+HRESULT RegisterObjectMap(ServerModule* module, bool typeLib, const CLSID* classId);
+HRESULT UnregisterObjectMap(ServerModule* module, bool typeLib, const CLSID* classId);
+HRESULT ApplyRegistryResource(ServerModule* module, WORD resourceId, bool registerPass,
+                              const ReplacementEntry* extras);
+HRESULT UpdateClassCategories(const CLSID& classId, const CategoryTableEntry* table, bool registerPass);
+HRESULT OpenModuleTypeLibrary(ServerModule* module, const wchar_t* suffix, BSTR* path, ITypeLib** typeLib);
+HRESULT InstallModuleTypeLibrary(ServerModule* module, const wchar_t* suffix);
+HRESULT RemoveModuleTypeLibrary(ServerModule* module, const wchar_t* suffix);
