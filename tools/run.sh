@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# The main job end to end: build the shipped 32-bit target and print the tags of
-# the MP3 files given (default: the sample in examples/).
+# The main job end to end: build the shipped 32-bit tarvik.DLL, register it with Wine's
+# regsvr32, and print the tags of the MP3 files given (default: the sample in examples/)
+# through the registered control from VBScript under cscript.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/bootstrap.sh" >/dev/null
 "$root/tools/build.sh" i686 >/dev/null
 [ $# -gt 0 ] || set -- "$root/examples/sample.mp3"
-"$root/tools/wine-run.sh" i686 "$root/build/i686/bin/tagdump.exe" "$@"
+run() { "$root/tools/wine-run.sh" i686 "$@"; }
+windows_path() { printf 'Z:%s' "$(realpath "$1")" | tr / '\\'; }
+run regsvr32 /s "$(windows_path "$root/build/i686/bin/tarvik.DLL")"
+files=()
+for f in "$@"; do files+=("$(windows_path "$f")"); done
+run cscript //nologo "$(windows_path "$root/examples/readtags.vbs")" "${files[@]}"

@@ -49,7 +49,9 @@ TEST_P(RegistryScriptErrors, ReturnTheirCodeAndLeaveNothingBehind) {
     ScratchRegistry scratch;
     const ScriptCase& c = GetParam();
     EXPECT_EQ(RunRegistryScript(c.Script, true), c.Register) << c.Script;
-    if (FAILED(c.Register)) EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n") << c.Script;
+    if (FAILED(c.Register)) {
+        EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n") << c.Script;
+    }
     scratch.Wipe();
     EXPECT_EQ(RunRegistryScript(c.Script, false), c.Unregister) << c.Script;
     EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");

@@ -1,0 +1,17 @@
+' Prints the ID3v1 tag of each MP3 file named on the command line, through the
+' registered tarvik control.  Usage: cscript //nologo readtags.vbs file.mp3 ...
+Option Explicit
+
+Dim tag, i
+Set tag = CreateObject("Tarvik.lumex")
+For i = 0 To WScript.Arguments.Count - 1
+    tag.LoadMP3Head WScript.Arguments(i)
+    tag.DoCutTailSp
+    WScript.Echo WScript.Arguments(i)
+    WScript.Echo "Title    " & tag.GetTitle
+    WScript.Echo "Artist   " & tag.GetArtist
+    WScript.Echo "Album    " & tag.GetAlbum
+    WScript.Echo "Year     " & tag.GetProYear
+    WScript.Echo "Comment  " & tag.GetComment
+    WScript.Echo "Genre    " & tag.GetGenreNo
+Next

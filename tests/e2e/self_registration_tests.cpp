@@ -1,0 +1,104 @@
+// DllRegisterServer and DllUnregisterServer through Wine's regsvr32, read back from the
+// real registry of the prefix.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e/registered_copy.h"
+#include "support/loaded_server.h"
+#include "support/unique_bstr.h"
+
+namespace {
+
+const std::wstring kClassKey = L"CLSID\\{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}";
+
+// The default (or named) REG_SZ value of an HKCR key; "<absent>" when there is none.
+std::wstring ReadString(const std::wstring& path, const wchar_t* name = nullptr) {
+    wchar_t data[1024];
+    DWORD size = sizeof data;
+    DWORD type = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<absent>";
+    const LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return L"<absent>";
+    if (type != REG_SZ) return L"<not REG_SZ>";
+    return std::wstring(data, size / sizeof(wchar_t)).c_str();
+}
+
+size_t CountKeys(const std::string& dump) { return static_cast<size_t>(std::count(dump.begin(), dump.end(), '[')); }
+
+class SelfRegistration : public testing::Test {
+protected:
+    void SetUp() override {
+        // Whatever an earlier, interrupted run left is removed first; that also shows
+        // that unregistering succeeds without a registration.
+        EXPECT_EQ(copy.CallExport("DllUnregisterServer"), S_OK);
+        before = DumpRegistration();
+    }
+    void TearDown() override { copy.CallExport("DllUnregisterServer"); }
+
+    RegisteredCopy copy;
+    std::string before;
+};
+
+}  // namespace
+
+TEST_F(SelfRegistration, WritesExactlyTheClassEntriesWithTheRealPath) {
+    ASSERT_EQ(copy.RunRegsvr32(false), 0u);
+    const std::wstring dll = copy.Dll();  // holds spaces and an apostrophe, kept as it is
+    EXPECT_EQ(ReadString(L"Tarvik.lumex.1"), L"lumex Class");
+    EXPECT_EQ(ReadString(L"Tarvik.lumex.1\\CLSID"), L"{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}");
+    EXPECT_EQ(ReadString(L"Tarvik.lumex"), L"lumex Class");
+    EXPECT_EQ(ReadString(L"Tarvik.lumex\\CLSID"), L"{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}");
+    EXPECT_EQ(ReadString(L"Tarvik.lumex\\CurVer"), L"Tarvik.lumex.1");
+    EXPECT_EQ(ReadString(kClassKey), L"lumex Class");
+    EXPECT_EQ(ReadString(kClassKey + L"\\ProgID"), L"Tarvik.lumex.1");
+    EXPECT_EQ(ReadString(kClassKey + L"\\VersionIndependentProgID"), L"Tarvik.lumex");
+    EXPECT_EQ(ReadString(kClassKey + L"\\InprocServer32"), dll);
+    EXPECT_EQ(ReadString(kClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(ReadString(kClassKey + L"\\ToolboxBitmap32"), dll + L", 101");
+    EXPECT_EQ(ReadString(kClassKey + L"\\MiscStatus"), L"0");
+    EXPECT_EQ(ReadString(kClassKey + L"\\MiscStatus\\1"), L"131473");
+    EXPECT_EQ(ReadString(kClassKey + L"\\TypeLib"), L"{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}");
+    EXPECT_EQ(ReadString(kClassKey + L"\\Version"), L"1.0");
+    for (const wchar_t* empty : {L"\\Programmable", L"\\Control", L"\\Insertable"}) {
+        EXPECT_EQ(DumpClassesKey(kClassKey + empty), "[" + std::string(kClassKey.begin(), kClassKey.end()) +
+                                                         std::string(empty, empty + lstrlenW(empty)) + "]\n");
+    }
+    // The class key and its eleven subkeys, nothing more.
+    EXPECT_EQ(CountKeys(DumpClassesKey(kClassKey)), 12u);
+    EXPECT_EQ(CountKeys(DumpClassesKey(L"Tarvik.lumex")), 3u);
+    EXPECT_EQ(CountKeys(DumpClassesKey(L"Tarvik.lumex.1")), 2u);
+}
+
+TEST_F(SelfRegistration, RegistersTheTypeLibraryWithItsHelpDirectory) {
+    ASSERT_EQ(copy.RunRegsvr32(false), 0u);
+    InterfacePtr<ITypeLib> library;
+    ASSERT_EQ(LoadRegTypeLib(kTarvikLibId, 1, 0, 0, library.Receive()), S_OK);
+    UniqueBstr path;
+    ASSERT_EQ(QueryPathOfRegTypeLib(kTarvikLibId, 1, 0, 0, path.Receive()), S_OK);
+    EXPECT_EQ(lstrcmpiW(path.Get(), copy.Dll().c_str()), 0);
+    const std::wstring dll = copy.Dll();
+    const std::wstring directory = dll.substr(0, dll.find_last_of(L'\\') + 1);
+    EXPECT_EQ(ReadString(L"TypeLib\\{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}\\1.0\\HELPDIR"), directory);
+    library.Reset();
+    ASSERT_EQ(copy.RunRegsvr32(true), 0u);
+    EXPECT_EQ(LoadRegTypeLib(kTarvikLibId, 1, 0, 0, library.Receive()), TYPE_E_LIBNOTREGISTERED);
+}
+
+TEST_F(SelfRegistration, RegisteringTwiceGivesTheSameStateAndUnregisteringRestoresTheFormer) {
+    ASSERT_EQ(copy.RunRegsvr32(false), 0u);
+    const std::string once = DumpRegistration();
+    EXPECT_EQ(copy.CallExport("DllRegisterServer"), S_OK);
+    EXPECT_EQ(DumpRegistration(), once);
+    ASSERT_EQ(copy.RunRegsvr32(true), 0u);
+    EXPECT_EQ(DumpRegistration(), before);
+    HKEY clsid = nullptr;
+    // HKCR\CLSID itself stays.
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &clsid), ERROR_SUCCESS);
+    RegCloseKey(clsid);
+    EXPECT_EQ(copy.CallExport("DllUnregisterServer"), S_OK);
+}

@@ -1,0 +1,70 @@
+// Double-byte text under code page 932: the engine steps and copies whole characters.
+// These run only when the system code page is 932 (LC_ALL=ja_JP.UTF-8 under Wine).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "registry_scratch.h"
+
+namespace {
+
+class RegistryCodePage932 : public testing::Test {
+protected:
+    void SetUp() override {
+        if (GetACP() != 932) GTEST_SKIP() << "system code page is " << GetACP() << ", not 932";
+    }
+};
+
+// Both end in the trail byte 0x5C, a backslash when read byte by byte.
+const wchar_t Table[] = L"\u8868";     // 表, 95 5C
+const wchar_t Katakana[] = L"\u30BD";  // ソ, 83 5C
+
+TEST_F(RegistryCodePage932, TrailBytesAreNeitherBackslashNorPercent) {
+    ScratchRegistry scratch;
+    ASSERT_EQ(Ansi(Table), "\x95\x5C");
+    const std::wstring value = std::wstring(Table) + Katakana + L"%";
+    const std::string script = "HKCR { " + Ansi(Table) + Ansi(Katakana) + " = s '%V%' { Val " + Ansi(Katakana) +
+                               " = s '" + Ansi(Table) + "''' } }";
+    ASSERT_EQ(RunRegistryScript(script.c_str(), true, {{L"V", value}}), S_OK);
+    RegistryTree expected;
+    expected.AddKey(L"");
+    const std::wstring key = std::wstring(Table) + Katakana;
+    expected.AddString(key, L"", Ansi(value));  // the replacement stands once, bytes in order
+    expected.AddString(key, Katakana, Ansi(Table) + "'");
+    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    ASSERT_EQ(RunRegistryScript(script.c_str(), false, {{L"V", value}}), S_OK);
+    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+}
+
+TEST_F(RegistryCodePage932, DoubleByteCharacterFitsAtTheLastPosition) {
+    ScratchRegistry scratch;
+    const std::string fits = std::string(4093, 'a') + Ansi(Table);
+    ASSERT_EQ(RunRegistryScript(("HKCR { A = s '" + fits + "' }").c_str(), true), S_OK);
+    RegistryTree expected;
+    expected.AddKey(L"");
+    expected.AddString(L"A", L"", fits);
+    EXPECT_EQ(scratch.ClassesTree(), expected);
+    const std::string tooLong = std::string(4094, 'a') + Ansi(Table);
+    EXPECT_EQ(RunRegistryScript(("HKCR { B = s '" + tooLong + "' }").c_str(), true), DISP_E_EXCEPTION);
+}
+
+TEST_F(RegistryCodePage932, ReplacementNameLengthCountsBytes) {
+    ScratchRegistry scratch;
+    std::wstring name31, name32;
+    for (int i = 0; i < 15; ++i) name31 += Table;
+    name32 = name31 + Table;
+    name31 += L"n";
+    const auto names = std::vector<std::pair<std::wstring, std::wstring>>{{name31, L"ok"}, {name32, L"no"}};
+    EXPECT_EQ(RunRegistryScript(("HKCR { %" + Ansi(name31) + "% }").c_str(), true, names), S_OK);
+    EXPECT_EQ(RunRegistryScript(("HKCR { %" + Ansi(name32) + "% }").c_str(), true, names), E_FAIL);
+}
+
+TEST_F(RegistryCodePage932, BrokenCharacterAtTheEndFailsSafely) {
+    ScratchRegistry scratch;
+    for (const char* script : {"HKCR { A = s \x95", "HKCR { '\x95", "HKCR { A = s 'x\x95' }", "HKCR { %\x95"}) {
+        EXPECT_EQ(RunRegistryScript(script, true), DISP_E_EXCEPTION) << script;
+        EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    }
+}
+
+}  // namespace

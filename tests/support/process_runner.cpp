@@ -1,0 +1,41 @@
+#include "support/process_runner.h"
+
+#include "support/unique_handle.h"
+
+ProgramRun RunProgram(const std::wstring& commandLine) {
+    ProgramRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+    UniqueHandle reader(readEnd);
+    UniqueHandle writer(writeEnd);
+    SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writer.Get();
+    startup.hStdError = writer.Get();
+    PROCESS_INFORMATION process = {};
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) return run;
+    UniqueHandle processHandle(process.hProcess);
+    UniqueHandle threadHandle(process.hThread);
+    writer.Reset();  // so the read ends when the program does
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(reader.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) run.Output.append(buffer, read);
+    WaitForSingleObject(processHandle.Get(), INFINITE);
+    GetExitCodeProcess(processHandle.Get(), &run.ExitCode);
+    return run;
+}
+
+std::wstring SourceTreePath(const std::wstring& relative) {
+    // The default prefix maps drive Z: to the Unix root.
+    std::wstring path = L"Z:" TARVIK_SOURCE_DIR L"/" + relative;
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
