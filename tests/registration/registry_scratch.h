@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +21,10 @@ struct RegistryTree {
     // One line per key and value, for failure messages.
     std::string Format() const;
     bool operator==(const RegistryTree& other) const { return Keys == other.Keys; }
+    bool operator!=(const RegistryTree& other) const { return Keys != other.Keys; }
 };
+
+inline void PrintTo(const RegistryTree& tree, std::ostream* out) { *out << "\n" << tree.Format(); }
 
 // HKCU\Software\TarvikTest\<unique>, deleted afterwards. Its "Classes" subkey stands in
 // for HKEY_CLASSES_ROOT while the object lives; its "User" subkey is for HKCU scripts.
@@ -37,8 +41,9 @@ public:
     RegistryTree ClassesTree() const { return RegistryTree::Read(classes_); }
     RegistryTree UserTree() const { return RegistryTree::Read(user_); }
 
-    // Writes a REG_SZ value (default value for a null name) under Classes, keys made as needed.
-    void Put(const char* path, const char* valueName = nullptr, const char* data = "") const;
+    // Makes the key under Classes (with its parents) and, given data, writes a REG_SZ value
+    // (the default value for a null name).
+    void Put(const char* path, const char* valueName = nullptr, const char* data = nullptr) const;
     // Empties Classes and User.
     void Wipe() const;
     // HKEY_CLASSES_ROOT becomes a read-only handle of Classes: writes to the root are refused.
