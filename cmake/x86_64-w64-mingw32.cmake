@@ -1,12 +1,4 @@
-# Cross-compiling tarvik for x86_64 Windows with mingw-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows: the same code, built as a 64-bit DLL.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TARVIK_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TARVIK_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TARVIK_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TARVIK_TRIPLE}-windres)
-set(TARVIK_WIDL        ${TARVIK_TRIPLE}-widl)
-set(CMAKE_FIND_ROOT_PATH /usr/${TARVIK_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

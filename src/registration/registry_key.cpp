@@ -16,12 +16,13 @@ LONG RegistryKey::Open(HKEY parent, const char* name, REGSAM access) noexcept {
     return status;
 }
 
-LONG RegistryKey::Create(HKEY parent, const char* name) noexcept {
+LONG RegistryKey::Create(HKEY parent, const char* name, bool* created) noexcept {
     HKEY handle = nullptr;
     DWORD disposition = 0;
     const LONG status = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                                         &handle, &disposition);
     if (status == ERROR_SUCCESS) Replace(handle);
+    *created = status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
     return status;
 }
 

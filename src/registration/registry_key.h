@@ -17,7 +17,8 @@ public:
     // RegOpenKeyExA; the held key is replaced only when the open succeeds.
     LONG Open(HKEY parent, const char* name, REGSAM access) noexcept;
     // RegCreateKeyExA with full access; the held key is replaced only on success.
-    LONG Create(HKEY parent, const char* name) noexcept;
+    // created tells whether the key is new.
+    LONG Create(HKEY parent, const char* name, bool* created) noexcept;
     LONG Close() noexcept;
 
     // Deletes the named subkey of parent with all its subkeys; the registry status.

@@ -86,13 +86,18 @@ HRESULT RegistryScriptParser::RunRootBlocks(char* token, bool registerPass) noex
         if (FAILED(hr)) return hr;
         if (token[0] != '{') return DISP_E_EXCEPTION;
         const char* blockStart = Cursor;
+        KeyItemCount = 0;
+        CreatedKeys.Clear();
         hr = ProcessKeyBlock(token, root, registerPass, false);
         if (FAILED(hr)) {
             // The unregister pass over the failed block removes what it wrote; the
             // blocks before it stay.
             if (registerPass) {
                 Cursor = blockStart;
+                KeyItemCount = 0;
+                RollingBack = true;
                 ProcessKeyBlock(token, root, false, false);
+                RollingBack = false;
             }
             return hr;
         }
@@ -133,12 +138,15 @@ HRESULT RegistryScriptParser::ProcessItem(char* token, HKEY parent, bool registe
     if (IsKeyword(token, ScriptKeyword::Val)) return ProcessValueItem(token, parent, registerPass, skip);
     hr = CheckKeyName(token);
     if (FAILED(hr)) return hr;
+    const int position = KeyItemCount++;
     if (registerPass && (forceRemove || deleteOnly)) {
         // A missing key is no error. Shared keys are never wiped.
         if (!IsProtectedKeyName(token)) RegistryKey::DeleteTree(parent, token);
         if (deleteOnly) return SkipDeletedItem(token);
     }
-    return registerPass ? RegisterKeyItem(token, parent) : UnregisterKeyItem(token, parent, deletable, skip);
+    if (registerPass) return RegisterKeyItem(token, parent, position);
+    const bool createdByAttempt = RollingBack && CreatedKeys.Contains(position);
+    return UnregisterKeyItem(token, parent, deletable || createdByAttempt, skip);
 }
 
 HRESULT RegistryScriptParser::ProcessValueItem(char* token, HKEY parent, bool registerPass, bool skip) noexcept {
@@ -172,14 +180,16 @@ HRESULT RegistryScriptParser::SkipDeletedItem(char* token) noexcept {
 }
 
 // Opens the key, or creates it; writes its default value and its block.
-HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent) noexcept {
+HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent, int position) noexcept {
     RegistryKey key;
+    bool created = false;
     // A key that can only be read is used as it is.
     if (key.Open(parent, token, KEY_ALL_ACCESS) != ERROR_SUCCESS &&
-        key.Open(parent, token, KEY_READ) != ERROR_SUCCESS && key.Create(parent, token) != ERROR_SUCCESS) {
+        key.Open(parent, token, KEY_READ) != ERROR_SUCCESS && key.Create(parent, token, &created) != ERROR_SUCCESS) {
         return DISP_E_EXCEPTION;
     }
-    HRESULT hr = NextToken(token);
+    HRESULT hr = created ? CreatedKeys.Record(position) : S_OK;
+    if (SUCCEEDED(hr)) hr = NextToken(token);
     if (SUCCEEDED(hr) && token[0] == '=') hr = ApplyValue(key.Get(), nullptr, token);
     if (SUCCEEDED(hr) && IsBlockOpener(token)) {
         hr = ProcessKeyBlock(token, key.Get(), true, false);
@@ -194,9 +204,11 @@ HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent) noexcept
 // leaves only its own item, block included, to be parsed.
 HRESULT RegistryScriptParser::UnregisterKeyItem(char* token, HKEY parent, bool deletable, bool skip) noexcept {
     RegistryKey key;
-    // A name too long for any key can name none, like an absent key.
+    // A name too long for any key can name none, like an absent key. Named values are
+    // deleted through the key, so it is opened for that where the registry allows.
     const bool absent = skip || lstrlenA(token) >= MaxKeyNameBytes ||
-                        key.Open(parent, token, KEY_READ) != ERROR_SUCCESS;
+                        (key.Open(parent, token, KEY_READ | KEY_SET_VALUE) != ERROR_SUCCESS &&
+                         key.Open(parent, token, KEY_READ) != ERROR_SUCCESS);
     char keptName[MaxKeyNameBytes];
     if (!absent) lstrcpynA(keptName, token, MaxKeyNameBytes);
     // Without subkeys or named values nothing the block could name exists below the

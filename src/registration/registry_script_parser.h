@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "registration/created_key_journal.h"
+
 class ExpandedText;
 class ReplacementMap;
 
@@ -41,7 +43,7 @@ private:
     HRESULT ProcessItem(char* token, HKEY parent, bool registerPass, bool skip, bool& deletable) noexcept;
     HRESULT ProcessValueItem(char* token, HKEY parent, bool registerPass, bool skip) noexcept;
     HRESULT SkipDeletedItem(char* token) noexcept;
-    HRESULT RegisterKeyItem(char* token, HKEY parent) noexcept;
+    HRESULT RegisterKeyItem(char* token, HKEY parent, int position) noexcept;
     HRESULT UnregisterKeyItem(char* token, HKEY parent, bool deletable, bool skip) noexcept;
     HRESULT ApplyValue(HKEY key, const char* valueName, char* token) noexcept;
     HRESULT SkipAssignment(char* token) noexcept;
@@ -49,4 +51,9 @@ private:
     const char* Cursor = nullptr;  // read position in the expanded text during a run
     ReplacementMap* Replacements = nullptr;
     int Depth = 0;  // blocks open in the current pass
+    // Key items read so far in the current root block, and which of them the register
+    // attempt created: its rollback removes those even under "NoRemove".
+    int KeyItemCount = 0;
+    CreatedKeyJournal CreatedKeys;
+    bool RollingBack = false;
 };

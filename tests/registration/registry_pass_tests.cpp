@@ -130,9 +130,10 @@ TEST(RegistryPasses, RollbackRemovesExactlyTheFailingBlock) {
 TEST(RegistryPasses, EmptyKeyNameNeverReachesTheParent) {
     ScratchRegistry scratch;
     scratch.Put("A\\B", nullptr, "b");
+    scratch.Put("C", "named", "c");
     const RegistryTree before = scratch.ClassesTree();
-    EXPECT_EQ(RunRegistryScript("HKCR { ForceRemove '' }", true), DISP_E_EXCEPTION);
-    EXPECT_EQ(RunRegistryScript("HKCR { A { B { '' } } }", false), DISP_E_EXCEPTION);
+    EXPECT_EQ(RunRegistryScript("HKCR { ForceRemove '' }", true), DISP_E_EXCEPTION);  // would wipe the root
+    EXPECT_EQ(RunRegistryScript("HKCR { NoRemove C { '' } }", false), DISP_E_EXCEPTION);  // would delete C
     EXPECT_EQ(scratch.ClassesTree(), before);
 }
 

@@ -86,11 +86,12 @@ std::string RegistryTree::Format() const {
         out += "[" + Escape(path) + "]\n";
         for (const auto& [name, value] : values) {
             out += "  \"" + Escape(name) + "\" type " + std::to_string(value.first) + ":";
-            for (BYTE b : value.second) {
+            for (size_t i = 0; i < value.second.size() && i < 48; ++i) {
                 char hex[4];
-                wsprintfA(hex, " %02X", b);
+                wsprintfA(hex, " %02X", value.second[i]);
                 out += hex;
             }
+            if (value.second.size() > 48) out += " ... (" + std::to_string(value.second.size()) + " bytes)";
             out += "\n";
         }
     }

@@ -66,6 +66,7 @@ TEST(RegistryScriptLimits, TokenHoldsAtMost4094Bytes) {
     const std::string longest = Repeat('a', 4094);
     ASSERT_EQ(RunRegistryScript(("HKCR { A = s '" + longest + "' }").c_str(), true), S_OK);
     RegistryTree expected;
+    expected.AddKey(L"");
     expected.AddString(L"A", L"", longest);
     EXPECT_EQ(scratch.ClassesTree(), expected);
     scratch.Wipe();
@@ -79,6 +80,7 @@ TEST(RegistryScriptLimits, ValueNameHoldsAtMost259Bytes) {
     const std::string name = Repeat('v', 259);
     ASSERT_EQ(RunRegistryScript(("HKCR { A { Val " + name + " = s 'x' } }").c_str(), true), S_OK);
     RegistryTree expected;
+    expected.AddKey(L"");
     expected.AddString(L"A", std::wstring(259, L'v'), "x");
     EXPECT_EQ(scratch.ClassesTree(), expected);
     EXPECT_EQ(RunRegistryScript(("HKCR { A { Val " + name + "v = s 'x' } }").c_str(), true), DISP_E_EXCEPTION);

@@ -1,0 +1,11 @@
+# Cross-compiling tarvik with mingw-w64 (posix thread model); the including toolchain
+# file sets TARVIK_TRIPLE and CMAKE_SYSTEM_PROCESSOR.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER   ${TARVIK_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TARVIK_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TARVIK_TRIPLE}-windres)
+set(TARVIK_WIDL        ${TARVIK_TRIPLE}-widl)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARVIK_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
