@@ -1,6 +1,6 @@
-// The keys a register attempt created, by their position among the key items of the
-// root block. Both passes read a block's key items in the same order, so the rollback
-// finds them again by the same position.
+// The keys a register attempt created, by their path below the root of the block
+// (compared like lstrcmpiA). The rollback of a failed block removes them even where
+// "NoRemove" protects a key: they were not there before the attempt.
 #pragma once
 #include <windows.h>
 
@@ -9,15 +9,14 @@ public:
     CreatedKeyJournal() noexcept = default;
     CreatedKeyJournal(const CreatedKeyJournal&) = delete;
     CreatedKeyJournal& operator=(const CreatedKeyJournal&) = delete;
-    ~CreatedKeyJournal() { delete[] Items; }
+    ~CreatedKeyJournal() { delete[] Paths; }
 
-    // Positions come in increasing order.
-    HRESULT Record(int position) noexcept;
-    bool Contains(int position) const noexcept;
-    void Clear() noexcept { Count = 0; }
+    HRESULT Record(const char* path) noexcept;
+    bool Contains(const char* path) const noexcept;
+    void Clear() noexcept { Length = 0; }
 
 private:
-    int* Items = nullptr;
-    int Count = 0;
+    char* Paths = nullptr;  // NUL-terminated paths, one after the other
+    int Length = 0;
     int Capacity = 0;
 };

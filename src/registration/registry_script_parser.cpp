@@ -7,6 +7,9 @@
 // (and the rollback of a failing register pass) stays in step with what was written.
 #include "registration/registry_script_parser.h"
 
+#include <memory>
+#include <new>
+
 #include "registration/expanded_text.h"
 #include "registration/registry_key.h"
 #include "registration/registry_tables.h"
@@ -24,6 +27,9 @@ public:
 private:
     int& depth_;
 };
+
+// Room for the path of a key at the deepest level: a backslash and a name per level.
+constexpr int KeyPathBufferSize = RegistryScriptParser::MaxBlockDepth * MaxKeyNameBytes + 1;
 
 // Only a token that is exactly "{" opens a nested block, in both passes; a key name
 // such as {5C3E...} merely begins with the brace.
@@ -63,17 +69,54 @@ HRESULT WriteValue(HKEY key, const char* valueName, DWORD type, const char* text
 
 }  // namespace
 
+// Adds "\name" to the key path for the lifetime of a key item; nothing for a null name.
+class KeyPathScope {
+public:
+    KeyPathScope(RegistryScriptParser& parser, const char* name) noexcept
+        : parser_(parser), length_(parser.KeyPathLength), pushed_(name != nullptr && parser.PushKeyName(name)) {}
+    KeyPathScope(const KeyPathScope&) = delete;
+    KeyPathScope& operator=(const KeyPathScope&) = delete;
+    ~KeyPathScope() { parser_.PopKeyName(length_); }
+    bool Pushed() const noexcept { return pushed_; }
+
+private:
+    RegistryScriptParser& parser_;
+    int length_;
+    bool pushed_;
+};
+
 HRESULT RegistryScriptParser::RunScript(const char* text, bool registerPass) noexcept {
     if (text == nullptr) return E_POINTER;
     ExpandedText expanded;
     HRESULT hr = ExpandReplacements(text, expanded);
     if (FAILED(hr)) return hr;
+    std::unique_ptr<char[]> keyPath(new (std::nothrow) char[KeyPathBufferSize]);
+    if (!keyPath) return E_OUTOFMEMORY;
     char token[TokenBufferSize];
     Cursor = expanded.Text();
+    KeyPath = keyPath.get();
+    KeyPath[0] = '\0';
+    KeyPathLength = 0;
     Depth = 0;
     hr = RunRootBlocks(token, registerPass);
     Cursor = nullptr;
+    KeyPath = nullptr;
     return hr;
+}
+
+// Fails only past the limits of depth and name length, which the callers keep.
+bool RegistryScriptParser::PushKeyName(const char* name) noexcept {
+    const int length = lstrlenA(name);
+    if (length >= KeyPathBufferSize - KeyPathLength - 1) return false;
+    KeyPath[KeyPathLength] = '\\';
+    CopyMemory(KeyPath + KeyPathLength + 1, name, static_cast<size_t>(length) + 1);
+    KeyPathLength += length + 1;
+    return true;
+}
+
+void RegistryScriptParser::PopKeyName(int length) noexcept {
+    KeyPathLength = length;
+    KeyPath[length] = '\0';
 }
 
 HRESULT RegistryScriptParser::RunRootBlocks(char* token, bool registerPass) noexcept {
@@ -86,7 +129,6 @@ HRESULT RegistryScriptParser::RunRootBlocks(char* token, bool registerPass) noex
         if (FAILED(hr)) return hr;
         if (token[0] != '{') return DISP_E_EXCEPTION;
         const char* blockStart = Cursor;
-        KeyItemCount = 0;
         CreatedKeys.Clear();
         hr = ProcessKeyBlock(token, root, registerPass, false);
         if (FAILED(hr)) {
@@ -94,7 +136,6 @@ HRESULT RegistryScriptParser::RunRootBlocks(char* token, bool registerPass) noex
             // blocks before it stay.
             if (registerPass) {
                 Cursor = blockStart;
-                KeyItemCount = 0;
                 RollingBack = true;
                 ProcessKeyBlock(token, root, false, false);
                 RollingBack = false;
@@ -138,15 +179,12 @@ HRESULT RegistryScriptParser::ProcessItem(char* token, HKEY parent, bool registe
     if (IsKeyword(token, ScriptKeyword::Val)) return ProcessValueItem(token, parent, registerPass, skip);
     hr = CheckKeyName(token);
     if (FAILED(hr)) return hr;
-    const int position = KeyItemCount++;
     if (registerPass && (forceRemove || deleteOnly)) {
         // A missing key is no error. Shared keys are never wiped.
         if (!IsProtectedKeyName(token)) RegistryKey::DeleteTree(parent, token);
         if (deleteOnly) return SkipDeletedItem(token);
     }
-    if (registerPass) return RegisterKeyItem(token, parent, position);
-    const bool createdByAttempt = RollingBack && CreatedKeys.Contains(position);
-    return UnregisterKeyItem(token, parent, deletable || createdByAttempt, skip);
+    return registerPass ? RegisterKeyItem(token, parent) : UnregisterKeyItem(token, parent, deletable, skip);
 }
 
 HRESULT RegistryScriptParser::ProcessValueItem(char* token, HKEY parent, bool registerPass, bool skip) noexcept {
@@ -180,7 +218,7 @@ HRESULT RegistryScriptParser::SkipDeletedItem(char* token) noexcept {
 }
 
 // Opens the key, or creates it; writes its default value and its block.
-HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent, int position) noexcept {
+HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent) noexcept {
     RegistryKey key;
     bool created = false;
     // A key that can only be read is used as it is.
@@ -188,7 +226,9 @@ HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent, int posi
         key.Open(parent, token, KEY_READ) != ERROR_SUCCESS && key.Create(parent, token, &created) != ERROR_SUCCESS) {
         return DISP_E_EXCEPTION;
     }
-    HRESULT hr = created ? CreatedKeys.Record(position) : S_OK;
+    const KeyPathScope path(*this, token);
+    if (!path.Pushed()) return DISP_E_EXCEPTION;
+    HRESULT hr = created ? CreatedKeys.Record(KeyPath) : S_OK;
     if (SUCCEEDED(hr)) hr = NextToken(token);
     if (SUCCEEDED(hr) && token[0] == '=') hr = ApplyValue(key.Get(), nullptr, token);
     if (SUCCEEDED(hr) && IsBlockOpener(token)) {
@@ -211,6 +251,9 @@ HRESULT RegistryScriptParser::UnregisterKeyItem(char* token, HKEY parent, bool d
                          key.Open(parent, token, KEY_READ) != ERROR_SUCCESS);
     char keptName[MaxKeyNameBytes];
     if (!absent) lstrcpynA(keptName, token, MaxKeyNameBytes);
+    const KeyPathScope path(*this, absent ? nullptr : keptName);
+    if (!absent && !path.Pushed()) return DISP_E_EXCEPTION;
+    if (RollingBack && !absent && CreatedKeys.Contains(KeyPath)) deletable = true;
     // Without subkeys or named values nothing the block could name exists below the
     // key: it goes at once, and its block is only parsed.
     const bool removeNow = !absent && !KeyHasSubkeys(key.Get()) && !KeyHasNamedValues(key.Get());

@@ -43,17 +43,22 @@ private:
     HRESULT ProcessItem(char* token, HKEY parent, bool registerPass, bool skip, bool& deletable) noexcept;
     HRESULT ProcessValueItem(char* token, HKEY parent, bool registerPass, bool skip) noexcept;
     HRESULT SkipDeletedItem(char* token) noexcept;
-    HRESULT RegisterKeyItem(char* token, HKEY parent, int position) noexcept;
+    HRESULT RegisterKeyItem(char* token, HKEY parent) noexcept;
     HRESULT UnregisterKeyItem(char* token, HKEY parent, bool deletable, bool skip) noexcept;
     HRESULT ApplyValue(HKEY key, const char* valueName, char* token) noexcept;
     HRESULT SkipAssignment(char* token) noexcept;
+    bool PushKeyName(const char* name) noexcept;
+    void PopKeyName(int length) noexcept;
 
     const char* Cursor = nullptr;  // read position in the expanded text during a run
     ReplacementMap* Replacements = nullptr;
     int Depth = 0;  // blocks open in the current pass
-    // Key items read so far in the current root block, and which of them the register
-    // attempt created: its rollback removes those even under "NoRemove".
-    int KeyItemCount = 0;
+    // The path of the current key below the root of the block, "\A\B", and the keys the
+    // register attempt of the block created: its rollback removes those even under "NoRemove".
+    char* KeyPath = nullptr;
+    int KeyPathLength = 0;
     CreatedKeyJournal CreatedKeys;
     bool RollingBack = false;
+
+    friend class KeyPathScope;
 };

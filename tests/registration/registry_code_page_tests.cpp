@@ -26,24 +26,18 @@ TEST_F(RegistryCodePage932, TrailBytesAreNeitherBackslashNorPercent) {
     const std::string script = "HKCR { " + Ansi(Table) + Ansi(Katakana) + " = s '%V%' { Val " + Ansi(Katakana) +
                                " = s '" + Ansi(Table) + "''' } }";
     ASSERT_EQ(RunRegistryScript(script.c_str(), true, {{L"V", value}}), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
     const std::wstring key = std::wstring(Table) + Katakana;
-    expected.AddString(key, L"", Ansi(value));  // the replacement stands once, bytes in order
-    expected.AddString(key, Katakana, Ansi(Table) + "'");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    // The replacement stands once, its bytes in order.
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{key, L"", Ansi(value)}, {key, Katakana, Ansi(Table) + "'"}}));
     ASSERT_EQ(RunRegistryScript(script.c_str(), false, {{L"V", value}}), S_OK);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST_F(RegistryCodePage932, DoubleByteCharacterFitsAtTheLastPosition) {
     ScratchRegistry scratch;
     const std::string fits = std::string(4093, 'a') + Ansi(Table);
     ASSERT_EQ(RunRegistryScript(("HKCR { A = s '" + fits + "' }").c_str(), true), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"A", L"", fits);
-    EXPECT_EQ(scratch.ClassesTree(), expected);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A", L"", fits}}));
     const std::string tooLong = std::string(4094, 'a') + Ansi(Table);
     EXPECT_EQ(RunRegistryScript(("HKCR { B = s '" + tooLong + "' }").c_str(), true), DISP_E_EXCEPTION);
 }
@@ -63,7 +57,7 @@ TEST_F(RegistryCodePage932, BrokenCharacterAtTheEndFailsSafely) {
     ScratchRegistry scratch;
     for (const char* script : {"HKCR { A = s \x95", "HKCR { '\x95", "HKCR { A = s 'x\x95' }", "HKCR { %\x95"}) {
         EXPECT_EQ(RunRegistryScript(script, true), DISP_E_EXCEPTION) << script;
-        EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+        EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
     }
 }
 

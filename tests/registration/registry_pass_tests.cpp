@@ -13,25 +13,18 @@ TEST(RegistryPasses, ForceRemoveWipesTheWholeExistingSubtree) {
     scratch.Put("A\\Old\\Deep", "v", "deep");
     scratch.Put("Bystander", nullptr, "stays");
     ASSERT_EQ(RunRegistryScript("HKCR { forceremove A = s 'new' { B } }", true), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"A", L"", "new");
-    expected.AddKey(L"A\\B");
-    expected.AddString(L"Bystander", L"", "stays");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A", L"", "new"}, {L"A\\B"}, {L"Bystander", L"", "stays"}}));
 }
 
 TEST(RegistryPasses, DeleteRemovesTheTreeAndWritesNothing) {
     ScratchRegistry scratch;
     scratch.Put("A\\B", nullptr, "old");
-    ASSERT_EQ(RunRegistryScript("HKCR { Delete A = s 'x' C = s 'y' }", true), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"C", L"", "y");
-    EXPECT_EQ(scratch.ClassesTree(), expected);
-    // The deleted key is absent in the unregister pass; only its own item is skipped.
-    ASSERT_EQ(RunRegistryScript("HKCR { Delete A = s 'x' C = s 'y' }", false), S_OK);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    const char* script = "HKCR { Delete A = s 'x' C = s 'y' }";
+    ASSERT_EQ(RunRegistryScript(script, true), S_OK);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"C", L"", "y"}}));
+    // The deleted key is absent in the unregister pass; that stops its own item only.
+    ASSERT_EQ(RunRegistryScript(script, false), S_OK);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST(RegistryPasses, ProtectedNamesAreNeverWiped) {
@@ -46,21 +39,14 @@ TEST(RegistryPasses, ProtectedNamesAreNeverWiped) {
 TEST(RegistryPasses, ForceRemoveAppliesToTheKeyAfterNoRemove) {
     ScratchRegistry scratch;
     scratch.Put("A\\Old");
-    scratch.Put("NoRemove", nullptr, "a key of that name, not named by the script");
-    scratch.Put("Val", nullptr, "likewise");
+    scratch.Put("NoRemove", nullptr, "n");  // keys spelled like keywords, which no item names
+    scratch.Put("Val", nullptr, "v");
     const char* script = "HKCR { ForceRemove NoRemove A { B } ForceRemove Val v = s 'x' }";
     ASSERT_EQ(RunRegistryScript(script, true), S_OK);
-    RegistryTree expected;
-    expected.AddString(L"", L"v", "x");
-    expected.AddKey(L"A");
-    expected.AddKey(L"A\\B");
-    expected.AddString(L"NoRemove", L"", "a key of that name, not named by the script");
-    expected.AddString(L"Val", L"", "likewise");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(),
+              TreeOf({{L"", L"v", "x"}, {L"A\\B"}, {L"NoRemove", L"", "n"}, {L"Val", L"", "v"}}));
     ASSERT_EQ(RunRegistryScript(script, false), S_OK);
-    expected.Keys.erase(L"A\\B");
-    expected.Keys[L""].clear();
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A"}, {L"NoRemove", L"", "n"}, {L"Val", L"", "v"}}));
 }
 
 TEST(RegistryPasses, NoRemoveGuardsTheRestOfItsBlockButNotNestedBlocksOrValues) {
@@ -68,11 +54,7 @@ TEST(RegistryPasses, NoRemoveGuardsTheRestOfItsBlockButNotNestedBlocksOrValues) 
     const char* script = "HKCR { A NoRemove B = s 'b' C { D Val v = s 'x' } }";
     ASSERT_EQ(RunRegistryScript(script, true), S_OK);
     ASSERT_EQ(RunRegistryScript(script, false), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"B", L"", "b");  // kept, default value and all
-    expected.AddKey(L"C");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"B", L"", "b"}, {L"C"}}));
 }
 
 TEST(RegistryPasses, UnregisterKeepsKeysWithSubkeysItDoesNotName) {
@@ -80,10 +62,10 @@ TEST(RegistryPasses, UnregisterKeepsKeysWithSubkeysItDoesNotName) {
     scratch.Put("Shared\\Foreign");
     scratch.Put("Shared\\Shared\\Child");  // a same-named child tree is not the script's either
     const RegistryTree before = scratch.ClassesTree();
-    const char* script = "HKCR { Shared { Mine = s 'm' { Deeper } } }";
+    const char* script = "HKCR { Shared { Mine = s 'm' { Deeper } Val v = d 1 } }";
     ASSERT_EQ(RunRegistryScript(script, true), S_OK);
     ASSERT_EQ(RunRegistryScript(script, false), S_OK);
-    EXPECT_EQ(scratch.ClassesTree(), before) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(), before);
 }
 
 TEST(RegistryPasses, UnregisterOfAbsentKeysDeletesNothing) {
@@ -98,20 +80,15 @@ TEST(RegistryPasses, AbsentKeyStopsOnlyItsOwnItem) {
     ScratchRegistry scratch;
     scratch.Put("Later", nullptr, "named by the script");
     EXPECT_EQ(RunRegistryScript("HKCR { Missing Later }", false), S_OK);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST(RegistryPasses, BlockOfAnEmptyKeyStaysInStep) {
     ScratchRegistry scratch;
     scratch.Put("Kept\\Plain");  // its block names a subkey it no longer has
     scratch.Put("Sibling", nullptr, "named only under Kept");
-    const char* script = "HKCR { NoRemove Kept { Plain { Inner } Sibling } }";
-    ASSERT_EQ(RunRegistryScript(script, false), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddKey(L"Kept");
-    expected.AddString(L"Sibling", L"", "named only under Kept");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    ASSERT_EQ(RunRegistryScript("HKCR { NoRemove Kept { Plain { Inner } Sibling } }", false), S_OK);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"Kept"}, {L"Sibling", L"", "named only under Kept"}}));
 }
 
 TEST(RegistryPasses, RollbackRemovesExactlyTheFailingBlock) {
@@ -119,12 +96,18 @@ TEST(RegistryPasses, RollbackRemovesExactlyTheFailingBlock) {
     scratch.Put("Prior\\Foreign");
     const char* script = "HKCR { Early = s 'e' } HKCR { Late = s 'z' NoRemove Prior { Mine { Deep = q 'x' } } }";
     EXPECT_EQ(RunRegistryScript(script, true), DISP_E_EXCEPTION);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"Early", L"", "e");
-    expected.AddKey(L"Prior\\Foreign");
-    expected.AddKey(L"Prior");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"Early", L"", "e"}, {L"Prior\\Foreign"}}));
+}
+
+TEST(RegistryPasses, RollbackRemovesKeysTheAttemptCreatedEvenUnderNoRemove) {
+    ScratchRegistry scratch;
+    scratch.Put("Shared\\Foreign");
+    // Twice is created by its first item and protected at its second.
+    const char* script =
+        "HKCR { Twice = s 't' NoRemove Shared { NoRemove Fresh { NoRemove Deeper = s 'x' } } "
+        "NoRemove Twice { B } A = q 'y' }";
+    EXPECT_EQ(RunRegistryScript(script, true), DISP_E_EXCEPTION);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"Shared\\Foreign"}}));
 }
 
 TEST(RegistryPasses, EmptyKeyNameNeverReachesTheParent) {
@@ -132,7 +115,7 @@ TEST(RegistryPasses, EmptyKeyNameNeverReachesTheParent) {
     scratch.Put("A\\B", nullptr, "b");
     scratch.Put("C", "named", "c");
     const RegistryTree before = scratch.ClassesTree();
-    EXPECT_EQ(RunRegistryScript("HKCR { ForceRemove '' }", true), DISP_E_EXCEPTION);  // would wipe the root
+    EXPECT_EQ(RunRegistryScript("HKCR { ForceRemove '' }", true), DISP_E_EXCEPTION);      // would wipe the root
     EXPECT_EQ(RunRegistryScript("HKCR { NoRemove C { '' } }", false), DISP_E_EXCEPTION);  // would delete C
     EXPECT_EQ(scratch.ClassesTree(), before);
 }

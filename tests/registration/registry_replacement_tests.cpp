@@ -34,12 +34,8 @@ TEST(RegistryReplacements, ExpandBeforeTokensAreReadQuotedOrNot) {
     ScratchRegistry scratch;
     const char* script = "HKCR { %name% = s '%NAME%' '100%%' = s '%%%Name%%%' Path = s '%Module%' }";
     ASSERT_EQ(RunRegistryScript(script, true, {{L"Name", L"Tarvik"}}), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"Tarvik", L"", "Tarvik");
-    expected.AddString(L"100%", L"", "%Tarvik%");
-    expected.AddString(L"Path", L"", RegisteredModulePath);
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(),
+              TreeOf({{L"Tarvik", L"", "Tarvik"}, {L"100%", L"", "%Tarvik%"}, {L"Path", L"", RegisteredModulePath}}));
 }
 
 TEST(RegistryReplacements, NameLengthAndUnknownNames) {
@@ -53,10 +49,7 @@ TEST(RegistryReplacements, NameLengthAndUnknownNames) {
     EXPECT_EQ(RunRegistryScript("HKCR { A }%", true), DISP_E_EXCEPTION);
     // The closing % is looked for first: a long name that never closes is no E_FAIL.
     EXPECT_EQ(RunRegistryScript(("HKCR { %" + ansi31 + "NNN }").c_str(), true), DISP_E_EXCEPTION);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddKey(L"ok");
-    EXPECT_EQ(scratch.ClassesTree(), expected);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"ok"}}));
 }
 
 }  // namespace

@@ -155,16 +155,14 @@ TEST(RegistryRobustness, GeneratedScriptsRoundTripExactly) {
     PutPriorState(scratch);
     const RegistryTree prior = scratch.ClassesTree();
     const RegistryTree emptyUser = scratch.UserTree();
-    for (unsigned seed = 1; seed <= 300; ++seed) {
+    for (unsigned seed = 1; seed <= 200; ++seed) {
         RegistryTree classes = prior, user = emptyUser;
         const std::string script = ScriptGenerator(seed, scratch.UniqueName()).Generate(classes, user);
         ASSERT_EQ(RunRegistryScript(script.c_str(), true), S_OK) << "seed " << seed << "\n" << script;
-        ASSERT_EQ(scratch.ClassesTree(), classes) << "seed " << seed << "\n" << script << "\n"
-                                                  << scratch.ClassesTree().Format();
+        ASSERT_EQ(scratch.ClassesTree(), classes) << "seed " << seed << "\n" << script;
         ASSERT_EQ(scratch.UserTree(), user) << "seed " << seed << "\n" << script;
         ASSERT_EQ(RunRegistryScript(script.c_str(), false), S_OK) << "seed " << seed << "\n" << script;
-        ASSERT_EQ(scratch.ClassesTree(), prior) << "seed " << seed << "\n" << script << "\n"
-                                                << scratch.ClassesTree().Format();
+        ASSERT_EQ(scratch.ClassesTree(), prior) << "seed " << seed << "\n" << script;
         ASSERT_EQ(scratch.UserTree(), emptyUser) << "seed " << seed << "\n" << script;
     }
 }
@@ -178,6 +176,9 @@ protected:
     void Reset() const {
         scratch_.Wipe();
         PutPriorState(scratch_);
+    }
+    void RestorePrior() const {
+        if (scratch_.ClassesTree() != prior_) Reset();
     }
     // A failed register pass leaves the registry as it was, or, when a root block before
     // the failing one completed, as that block alone leaves it.
@@ -199,35 +200,39 @@ protected:
 
 TEST_F(RegistryDamagedScripts, TruncatedScriptRollsBackCompletely) {
     const std::string full = WorkedExampleScript;
-    for (size_t length = 1; length < full.size(); ++length) {
+    // Every second cut: the registry is slow under Wine, and neighbouring cuts rarely differ.
+    for (size_t length = 1; length < full.size(); length += 2) {
         const std::string script = full.substr(0, length);
         const HRESULT hr = RunRegistryScript(script.c_str(), true);
         if (SUCCEEDED(hr)) {
             EXPECT_GE(length, full.size() - 2) << "cut at " << length;  // only the final CR LF may go
             EXPECT_EQ(RunRegistryScript(script.c_str(), false), S_OK);
-        } else {
-            EXPECT_EQ(scratch_.ClassesTree(), prior_) << "cut at " << length << "\n" << scratch_.ClassesTree().Format();
         }
-        Reset();
+        const RegistryTree after = scratch_.ClassesTree();
+        EXPECT_EQ(after, prior_) << "cut at " << length;
+        if (after != prior_) Reset();
     }
 }
 
 TEST_F(RegistryDamagedScripts, MutatedScriptNeverCrashesNorKeepsAFailedBlock) {
     std::mt19937 rng(932);
     const std::string full = WorkedExampleScript;
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 250; ++round) {
         std::string script = full;
         const size_t at = std::uniform_int_distribution<size_t>(0, full.size() - 1)(rng);
-        script[at] = static_cast<char>(std::uniform_int_distribution<int>(1, 255)(rng));
+        // Half of the time a byte that matters to the grammar, else any byte but the NUL.
+        const char structural[] = "{}'=% \t\r\n\\sdbq";
+        script[at] = rng() % 2 == 0 ? structural[rng() % (sizeof structural - 1)]
+                                    : static_cast<char>(std::uniform_int_distribution<int>(1, 255)(rng));
         const std::string what = "byte " + std::to_string(at) + " := " + std::to_string(script[at] & 0xFF);
         if (FAILED(RunRegistryScript(script.c_str(), true))) ExpectRolledBack(script, what);
-        Reset();
+        RestorePrior();
         // Unregistering with the damaged text never touches the other class.
         ASSERT_EQ(RunRegistryScript(full.c_str(), true), S_OK);
         RunRegistryScript(script.c_str(), false);
-        RegistryTree foreign = RegistryTree::Read(scratch_.Classes());
-        EXPECT_EQ(foreign.Keys.count(L"CLSID\\{0000AAAA-0000-0000-0000-000000000000}\\InprocServer32"), 1u) << what;
-        Reset();
+        const RegistryTree after = scratch_.ClassesTree();
+        EXPECT_EQ(after.Keys.count(L"CLSID\\{0000AAAA-0000-0000-0000-000000000000}\\InprocServer32"), 1u) << what;
+        if (after != prior_) Reset();
     }
 }
 

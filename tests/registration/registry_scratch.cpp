@@ -80,6 +80,19 @@ void RegistryTree::AddString(const std::wstring& path, const std::wstring& name,
     Keys[path][name] = {REG_SZ, std::vector<BYTE>(bytes, bytes + (wide.size() + 1) * sizeof(wchar_t))};
 }
 
+RegistryTree TreeOf(std::initializer_list<TreeEntry> entries) {
+    RegistryTree tree;
+    tree.AddKey(L"");
+    for (const TreeEntry& entry : entries) {
+        for (size_t at = entry.Path.find(L'\\'); at != std::wstring::npos; at = entry.Path.find(L'\\', at + 1)) {
+            tree.AddKey(entry.Path.substr(0, at));
+        }
+        tree.AddKey(entry.Path);
+        if (entry.Data) tree.AddString(entry.Path, entry.Name, *entry.Data);
+    }
+    return tree;
+}
+
 std::string RegistryTree::Format() const {
     std::string out;
     for (const auto& [path, values] : Keys) {

@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -26,6 +28,16 @@ struct RegistryTree {
 
 inline void PrintTo(const RegistryTree& tree, std::ostream* out) { *out << "\n" << tree.Format(); }
 
+// One key of an expected tree, with a REG_SZ value when data is given ("" for the default).
+struct TreeEntry {
+    std::wstring Path;
+    std::wstring Name = L"";
+    std::optional<std::string> Data = std::nullopt;
+};
+
+// The root key and the given entries (keys on the way to them included).
+RegistryTree TreeOf(std::initializer_list<TreeEntry> entries);
+
 // HKCU\Software\TarvikTest\<unique>, deleted afterwards. Its "Classes" subkey stands in
 // for HKEY_CLASSES_ROOT while the object lives; its "User" subkey is for HKCU scripts.
 class ScratchRegistry {
@@ -36,7 +48,6 @@ public:
     ~ScratchRegistry();
 
     HKEY Classes() const { return classes_; }
-    HKEY User() const { return user_; }
     const std::string& UniqueName() const { return unique_; }
     RegistryTree ClassesTree() const { return RegistryTree::Read(classes_); }
     RegistryTree UserTree() const { return RegistryTree::Read(user_); }

@@ -35,6 +35,8 @@ const ScriptCase Cases[] = {
     {"HKCR { A = b '0aF' }", E_FAIL, S_OK},
     {"HKCR { A = d 'many' }", DISP_E_EXCEPTION, S_OK},
     {"HKCR { A = d '4294967296' }", DISP_E_EXCEPTION, S_OK},
+    {"HKCR { A { B { Val n = d '-1' } } }", DISP_E_EXCEPTION, S_OK},
+    {"HKCR { A { B = b '123' C } }", E_FAIL, S_OK},
     {"HKCR { A { %NOPE% } }", DISP_E_EXCEPTION, DISP_E_EXCEPTION},
     {"HKCR { A = s '100%' }", DISP_E_EXCEPTION, DISP_E_EXCEPTION},  // no closing %
     {"HKCR { A } %", DISP_E_EXCEPTION, DISP_E_EXCEPTION},
@@ -50,14 +52,14 @@ TEST_P(RegistryScriptErrors, ReturnTheirCodeAndLeaveNothingBehind) {
     const ScriptCase& c = GetParam();
     EXPECT_EQ(RunRegistryScript(c.Script, true), c.Register) << c.Script;
     if (FAILED(c.Register)) {
-        EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n") << c.Script;
+        EXPECT_EQ(scratch.ClassesTree(), TreeOf({})) << c.Script;
     }
     scratch.Wipe();
     EXPECT_EQ(RunRegistryScript(c.Script, false), c.Unregister) << c.Script;
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RegistryScriptErrors, testing::ValuesIn(Cases));
+INSTANTIATE_TEST_SUITE_P(RegistryTable, RegistryScriptErrors, testing::ValuesIn(Cases));
 
 std::string Repeat(char ch, int count) { return std::string(static_cast<size_t>(count), ch); }
 
@@ -65,24 +67,18 @@ TEST(RegistryScriptLimits, TokenHoldsAtMost4094Bytes) {
     ScratchRegistry scratch;
     const std::string longest = Repeat('a', 4094);
     ASSERT_EQ(RunRegistryScript(("HKCR { A = s '" + longest + "' }").c_str(), true), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"A", L"", longest);
-    EXPECT_EQ(scratch.ClassesTree(), expected);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A", L"", longest}}));
     scratch.Wipe();
     EXPECT_EQ(RunRegistryScript(("HKCR { A = s '" + longest + "a' }").c_str(), true), DISP_E_EXCEPTION);
     EXPECT_EQ(RunRegistryScript(("HKCR { A = s " + longest + "a }").c_str(), true), DISP_E_EXCEPTION);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST(RegistryScriptLimits, ValueNameHoldsAtMost259Bytes) {
     ScratchRegistry scratch;
     const std::string name = Repeat('v', 259);
     ASSERT_EQ(RunRegistryScript(("HKCR { A { Val " + name + " = s 'x' } }").c_str(), true), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"A", std::wstring(259, L'v'), "x");
-    EXPECT_EQ(scratch.ClassesTree(), expected);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A", std::wstring(259, L'v'), "x"}}));
     EXPECT_EQ(RunRegistryScript(("HKCR { A { Val " + name + "v = s 'x' } }").c_str(), true), DISP_E_EXCEPTION);
 }
 
@@ -90,7 +86,7 @@ TEST(RegistryScriptLimits, KeyThatCannotBeCreatedFails) {
     ScratchRegistry scratch;
     const std::string script = "HKCR { A = s 'x' " + Repeat('k', 300) + " }";
     EXPECT_EQ(RunRegistryScript(script.c_str(), true), DISP_E_EXCEPTION);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST(RegistryScriptLimits, NestingFailsPastTheFixedDepth) {
@@ -105,10 +101,10 @@ TEST(RegistryScriptLimits, NestingFailsPastTheFixedDepth) {
     ASSERT_EQ(RunRegistryScript(deepest.c_str(), true), S_OK);
     EXPECT_EQ(scratch.ClassesTree().Keys.size(), static_cast<size_t>(RegistryScriptParser::MaxBlockDepth));
     EXPECT_EQ(RunRegistryScript(deepest.c_str(), false), S_OK);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
     const std::string tooDeep = nested(RegistryScriptParser::MaxBlockDepth + 1);
     EXPECT_EQ(RunRegistryScript(tooDeep.c_str(), true), DISP_E_EXCEPTION);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
     // Far deeper than any stack would take if nothing stopped it.
     EXPECT_EQ(RunRegistryScript(nested(100000).c_str(), false), DISP_E_EXCEPTION);
 }
@@ -118,15 +114,10 @@ TEST(RegistryScriptTokens, OnlyWhiteSpaceSeparatesAndQuotesDouble) {
     const char* script =
         "HKCR\t{\r\n 'it''s' = s ''\n Key=s\r 'two words' = s 'a''b''' A\vB\fC = s x{ }";
     ASSERT_EQ(RunRegistryScript(script, true), S_OK);
-    RegistryTree expected;
-    expected.AddKey(L"");
-    expected.AddString(L"it's", L"", "");
-    expected.AddKey(L"Key=s");
-    expected.AddString(L"two words", L"", "a'b'");
-    expected.AddString(L"A\vB\fC", L"", "x{");
-    EXPECT_EQ(scratch.ClassesTree(), expected) << scratch.ClassesTree().Format();
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"it's", L"", ""}, {L"Key=s"}, {L"two words", L"", "a'b'"},
+                                             {L"A\vB\fC", L"", "x{"}}));
     ASSERT_EQ(RunRegistryScript(script, false), S_OK);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST(RegistryScriptRoots, LaterRootBlocksMayNameAnyRootSpelling) {
@@ -135,32 +126,21 @@ TEST(RegistryScriptRoots, LaterRootBlocksMayNameAnyRootSpelling) {
                              " { NoRemove User { U = s 'u' } } } }";
     const std::string script = "HKCR { A = s 'a' }\r\nHKEY_CURRENT_USER { " + user + " } hkcr { B = s 'b' }";
     ASSERT_EQ(RunRegistryScript(script.c_str(), true), S_OK);
-    RegistryTree classes, users;
-    classes.AddKey(L"");
-    classes.AddString(L"A", L"", "a");
-    classes.AddString(L"B", L"", "b");
-    users.AddKey(L"");
-    users.AddString(L"U", L"", "u");
-    EXPECT_EQ(scratch.ClassesTree(), classes);
-    EXPECT_EQ(scratch.UserTree(), users);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A", L"", "a"}, {L"B", L"", "b"}}));
+    EXPECT_EQ(scratch.UserTree(), TreeOf({{L"U", L"", "u"}}));
     ASSERT_EQ(RunRegistryScript(script.c_str(), false), S_OK);
-    EXPECT_EQ(scratch.ClassesTree().Format(), "[]\n");
-    EXPECT_EQ(scratch.UserTree().Format(), "[]\n");
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
+    EXPECT_EQ(scratch.UserTree(), TreeOf({}));
 }
 
 TEST(RegistryScriptRoots, TableHoldsFourteenNamesShortOnesFirst) {
-    EXPECT_EQ(FindRootKey("HKCR"), HKEY_CLASSES_ROOT);
-    EXPECT_EQ(FindRootKey("hkcu"), HKEY_CURRENT_USER);
-    EXPECT_EQ(FindRootKey("HKLM"), HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(FindRootKey("HKU"), HKEY_USERS);
-    EXPECT_EQ(FindRootKey("HKPD"), HKEY_PERFORMANCE_DATA);
-    EXPECT_EQ(FindRootKey("HKDD"), reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000006))));
-    EXPECT_EQ(FindRootKey("HKCC"), reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000005))));
-    EXPECT_EQ(FindRootKey("Hkey_Current_Config"), HKEY_CURRENT_CONFIG);
-    EXPECT_EQ(FindRootKey("HKEY_DYN_DATA"), HKEY_DYN_DATA);
-    EXPECT_EQ(FindRootKey("HKEY_USERS"), HKEY_USERS);
-    EXPECT_EQ(FindRootKey("HKEY_CLASSES"), nullptr);
-    EXPECT_EQ(FindRootKey(""), nullptr);
+    const auto key = [](ULONG value) { return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(value))); };
+    const std::pair<const char*, HKEY> rows[] = {
+        {"HKCR", HKEY_CLASSES_ROOT}, {"hkcu", HKEY_CURRENT_USER}, {"HKLM", HKEY_LOCAL_MACHINE},
+        {"HKU", HKEY_USERS}, {"HKPD", HKEY_PERFORMANCE_DATA}, {"HKDD", key(0x80000006)}, {"HKCC", key(0x80000005)},
+        {"Hkey_Current_Config", HKEY_CURRENT_CONFIG}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}, {"HKEY_CLASSES", nullptr},
+        {"", nullptr}};
+    for (const auto& [name, root] : rows) EXPECT_EQ(FindRootKey(name), root) << name;
     EXPECT_EQ(sizeof RootKeyTable / sizeof RootKeyTable[0], 14u);
 }
 
