@@ -1,11 +1,13 @@
-// A copy of tarvik.DLL in a folder whose name holds spaces and an apostrophe, with the
-// registry read back as text for comparison.
+// A copy of tarvik.DLL in a folder whose name holds spaces and an apostrophe, and the
+// registry trees that registering it writes.
 #pragma once
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "support/registry_tree.h"
 #include "support/temp_files.h"
 
 class RegisteredCopy {
@@ -24,7 +26,7 @@ private:
     std::wstring dll_;
 };
 
-// Every key and value below HKCR\<path>, one line each, or "absent".
-std::string DumpClassesKey(const std::wstring& path);
+// The tree below HKCR\<path>; empty when the key is absent.
+RegistryTree ReadClassesKey(const std::wstring& path);
 // The four trees that registration writes.
-std::string DumpRegistration();
+std::vector<RegistryTree> ReadRegistration();

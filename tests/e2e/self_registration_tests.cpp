@@ -2,7 +2,6 @@
 // real registry of the prefix.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,7 +27,6 @@ std::wstring ReadString(const std::wstring& path, const wchar_t* name = nullptr)
     return std::wstring(data, size / sizeof(wchar_t)).c_str();
 }
 
-size_t CountKeys(const std::string& dump) { return static_cast<size_t>(std::count(dump.begin(), dump.end(), '[')); }
 
 class SelfRegistration : public testing::Test {
 protected:
@@ -36,12 +34,12 @@ protected:
         // Whatever an earlier, interrupted run left is removed first; that also shows
         // that unregistering succeeds without a registration.
         EXPECT_EQ(copy.CallExport("DllUnregisterServer"), S_OK);
-        before = DumpRegistration();
+        before = ReadRegistration();
     }
     void TearDown() override { copy.CallExport("DllUnregisterServer"); }
 
     RegisteredCopy copy;
-    std::string before;
+    std::vector<RegistryTree> before;
 };
 
 }  // namespace
@@ -64,14 +62,15 @@ TEST_F(SelfRegistration, WritesExactlyTheClassEntriesWithTheRealPath) {
     EXPECT_EQ(ReadString(kClassKey + L"\\MiscStatus\\1"), L"131473");
     EXPECT_EQ(ReadString(kClassKey + L"\\TypeLib"), L"{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}");
     EXPECT_EQ(ReadString(kClassKey + L"\\Version"), L"1.0");
-    for (const wchar_t* empty : {L"\\Programmable", L"\\Control", L"\\Insertable"}) {
-        EXPECT_EQ(DumpClassesKey(kClassKey + empty), "[" + std::string(kClassKey.begin(), kClassKey.end()) +
-                                                         std::string(empty, empty + lstrlenW(empty)) + "]\n");
+    const RegistryTree classKey = ReadClassesKey(kClassKey);
+    for (const wchar_t* empty : {L"Programmable", L"Control", L"Insertable"}) {
+        ASSERT_EQ(classKey.Keys.count(empty), 1u) << classKey.Format();
+        EXPECT_TRUE(classKey.Keys.at(empty).empty());
     }
     // The class key and its eleven subkeys, nothing more.
-    EXPECT_EQ(CountKeys(DumpClassesKey(kClassKey)), 12u);
-    EXPECT_EQ(CountKeys(DumpClassesKey(L"Tarvik.lumex")), 3u);
-    EXPECT_EQ(CountKeys(DumpClassesKey(L"Tarvik.lumex.1")), 2u);
+    EXPECT_EQ(classKey.Keys.size(), 12u) << classKey.Format();
+    EXPECT_EQ(ReadClassesKey(L"Tarvik.lumex").Keys.size(), 3u);
+    EXPECT_EQ(ReadClassesKey(L"Tarvik.lumex.1").Keys.size(), 2u);
 }
 
 TEST_F(SelfRegistration, RegistersTheTypeLibraryWithItsHelpDirectory) {
@@ -91,11 +90,11 @@ TEST_F(SelfRegistration, RegistersTheTypeLibraryWithItsHelpDirectory) {
 
 TEST_F(SelfRegistration, RegisteringTwiceGivesTheSameStateAndUnregisteringRestoresTheFormer) {
     ASSERT_EQ(copy.RunRegsvr32(false), 0u);
-    const std::string once = DumpRegistration();
+    const std::vector<RegistryTree> once = ReadRegistration();
     EXPECT_EQ(copy.CallExport("DllRegisterServer"), S_OK);
-    EXPECT_EQ(DumpRegistration(), once);
+    EXPECT_EQ(ReadRegistration(), once);
     ASSERT_EQ(copy.RunRegsvr32(true), 0u);
-    EXPECT_EQ(DumpRegistration(), before);
+    EXPECT_EQ(ReadRegistration(), before);
     HKEY clsid = nullptr;
     // HKCR\CLSID itself stays.
     ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &clsid), ERROR_SUCCESS);

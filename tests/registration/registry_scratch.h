@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "support/registry_tree.h"
+
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -11,22 +13,6 @@
 #include <utility>
 #include <vector>
 
-// Every key of a tree (by path relative to its top, "" for the top) with its values
-// (by name, "" for the default value) as type and bytes.
-struct RegistryTree {
-    using Value = std::pair<DWORD, std::vector<BYTE>>;
-    std::map<std::wstring, std::map<std::wstring, Value>> Keys;
-
-    static RegistryTree Read(HKEY top);
-    void AddKey(const std::wstring& path) { Keys[path]; }
-    void AddString(const std::wstring& path, const std::wstring& name, const std::string& ansiText);
-    // One line per key and value, for failure messages.
-    std::string Format() const;
-    bool operator==(const RegistryTree& other) const { return Keys == other.Keys; }
-    bool operator!=(const RegistryTree& other) const { return Keys != other.Keys; }
-};
-
-inline void PrintTo(const RegistryTree& tree, std::ostream* out) { *out << "\n" << tree.Format(); }
 
 // One key of an expected tree, with a REG_SZ value when data is given ("" for the default).
 struct TreeEntry {
