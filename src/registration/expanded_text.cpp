@@ -5,6 +5,7 @@
 #include <new>
 
 #include "registration/ansi_char.h"
+#include "support/ansi_conversion.h"
 
 ExpandedText::ExpandedText(ExpandedText&& other) noexcept
     : Count(other.Count), Capacity(other.Capacity), Data(other.Detach()) {}
@@ -34,13 +35,9 @@ HRESULT ExpandedText::Allocate(int capacity) noexcept {
 HRESULT ExpandedText::AppendChar(const char* p) noexcept { return AppendBytes(p, AnsiCharLength(p)); }
 
 HRESULT ExpandedText::AppendText(const wchar_t* text) noexcept {
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return HRESULT_FROM_WIN32(GetLastError());
-    std::unique_ptr<char[]> ansi(new (std::nothrow) char[static_cast<size_t>(bytes)]);
-    if (!ansi) return E_OUTOFMEMORY;
-    if (WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.get(), bytes, nullptr, nullptr) <= 0) {
-        return HRESULT_FROM_WIN32(GetLastError());
-    }
+    std::unique_ptr<char[]> ansi;
+    const HRESULT converted = ConvertToAnsi(text, ansi);
+    if (FAILED(converted)) return converted;
     for (const char* p = ansi.get(); *p != '\0'; p = CharNextA(p)) {
         const HRESULT hr = AppendChar(p);
         if (FAILED(hr)) return hr;

@@ -7,6 +7,8 @@
 #include "registration/registry_script_parser.h"
 #include "registration/replacement_map.h"
 #include "registration/server_registration.h"
+#include "support/ansi_conversion.h"
+#include "support/last_error.h"
 
 namespace {
 
@@ -20,18 +22,10 @@ std::wstring ToWide(const char* text) {
     return out;
 }
 
+// An empty text where the conversion fails: the open that follows then fails too.
 std::string ToAnsi(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<size_t>(n) : 1, '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.resize(lstrlenA(out.c_str()));
-    return out;
-}
-
-// The HRESULT of the failure just seen; a system that reports no error still failed.
-HRESULT ResultOfLastError() {
-    const DWORD error = GetLastError();
-    return error == 0 ? E_FAIL : static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu));
+    std::unique_ptr<char[]> ansi;
+    return SUCCEEDED(ConvertToAnsi(text, ansi)) ? std::string(ansi.get()) : std::string();
 }
 
 class DataFileModule {
@@ -63,10 +57,10 @@ HRESULT RunResourceScript(ReplacementMap& map, const wchar_t* path, WORD resourc
     const std::string ansiPath = ToAnsi(path);
     const std::string ansiType = ToAnsi(type);
     DataFileModule file(ansiPath.c_str());
-    if (file.Get() == nullptr) return ResultOfLastError();
+    if (file.Get() == nullptr) return LastErrorResult();
     HRSRC found = FindResourceA(file.Get(), MAKEINTRESOURCEA(resourceId), ansiType.c_str());
     HGLOBAL loaded = found != nullptr ? LoadResource(file.Get(), found) : nullptr;
-    if (loaded == nullptr) return ResultOfLastError();
+    if (loaded == nullptr) return LastErrorResult();
     // The resource holds no terminating NUL.
     const DWORD size = SizeofResource(file.Get(), found);
     std::unique_ptr<char[]> text(new (std::nothrow) char[size + 1]);

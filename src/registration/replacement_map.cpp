@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "support/ansi_conversion.h"
+
 namespace {
 
 constexpr int InitialCapacity = 10;
@@ -17,12 +19,8 @@ wchar_t* CopyToTaskMemory(const wchar_t* text) noexcept {
 
 // Compares in the ANSI form, as the script spells the name.
 bool NameMatches(const wchar_t* wideName, const char* name) noexcept {
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wideName, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return false;
-    std::unique_ptr<char[]> ansi(new (std::nothrow) char[static_cast<size_t>(bytes)]);
-    if (!ansi) return false;
-    if (WideCharToMultiByte(CP_ACP, 0, wideName, -1, ansi.get(), bytes, nullptr, nullptr) <= 0) return false;
-    return lstrcmpiA(ansi.get(), name) == 0;
+    std::unique_ptr<char[]> ansi;
+    return SUCCEEDED(ConvertToAnsi(wideName, ansi)) && lstrcmpiA(ansi.get(), name) == 0;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tag/com_error.h"
 
+#include "support/last_error.h"
+
 ComError::ComError(HRESULT code, IErrorInfo* errorInfo, bool addRef) noexcept
     : code_(code), errorInfo_(errorInfo) {
     if (addRef && errorInfo_ != nullptr) errorInfo_->AddRef();
@@ -40,7 +42,4 @@ void RaiseError(HRESULT code) {
     throw ComError(SUCCEEDED(code) ? E_FAIL : code, nullptr, false);
 }
 
-void RaiseLastError() {
-    const DWORD error = GetLastError();
-    RaiseError(error == 0 ? E_FAIL : HResultFromWin32Low16(error));
-}
+void RaiseLastError() { RaiseError(LastErrorResult()); }

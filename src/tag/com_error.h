@@ -32,11 +32,6 @@ private:
 // Raises the HRESULT form of GetLastError (E_FAIL when the system reports no error).
 [[noreturn]] void RaiseLastError();
 
-// The HRESULT form of a Win32 error code: 0x8007xxxx with its low 16 bits.
-constexpr HRESULT HResultFromWin32Low16(DWORD error) noexcept {
-    return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu));
-}
-
 // Runs the body of an interface method; a raised error becomes the method's result.
 template <class Body>
 HRESULT GuardBoundary(Body&& body) noexcept {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "support/ansi_conversion.h"
 #include "tag/com_error.h"
 
 BSTR AnsiToWide(const char* text) {
@@ -16,13 +17,8 @@ BSTR AnsiToWide(const char* text) {
 
 char* WideToAnsi(const wchar_t* text) {
     if (text == nullptr) return nullptr;
-    // The conversion says how many bytes it needs: a character can take up to
-    // three bytes where the system code page is UTF-8.
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size == 0) RaiseLastError();
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
-    if (!buffer) RaiseError(E_OUTOFMEMORY);
-    buffer[0] = 0;
-    if (WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.get(), size, nullptr, nullptr) == 0) RaiseLastError();
-    return buffer.release();
+    std::unique_ptr<char[]> ansi;
+    const HRESULT result = ConvertToAnsi(text, ansi);
+    if (FAILED(result)) RaiseError(result);
+    return ansi.release();
 }

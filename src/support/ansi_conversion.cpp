@@ -1,0 +1,17 @@
+#include "support/ansi_conversion.h"
+
+#include <new>
+
+#include "support/last_error.h"
+
+HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept {
+    out.reset();
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return LastErrorResult();
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<size_t>(size)]);
+    if (!buffer) return E_OUTOFMEMORY;
+    buffer[0] = 0;
+    if (WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.get(), size, nullptr, nullptr) <= 0) return LastErrorResult();
+    out = std::move(buffer);
+    return S_OK;
+}
