@@ -5,7 +5,7 @@
 #include <new>
 
 #include "automation/tarvik.h"
-#include "server/server_module.h"
+#include "module/server_module.h"
 #include "support/interface_ptr.h"
 
 TypeInfoKeeper InterfaceKeeper = {&IID_Ilumex, &LIBID_TARVIKLib, 1, 0, nullptr, nullptr, 0, 0};

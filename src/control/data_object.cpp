@@ -11,7 +11,7 @@ HRESULT STDMETHODCALLTYPE LumexControl::QueryGetData(FORMATETC * /*pformatetc*/)
 
 HRESULT STDMETHODCALLTYPE LumexControl::GetCanonicalFormatEtc(FORMATETC * /*pformatectIn*/, FORMATETC * /*pformatetcOut*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::SetData(FORMATETC * /*pformatetc*/, STGMEDIUM * /*pmedium*/, WINBOOL /*fRelease*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::SetData(FORMATETC * /*pformatetc*/, STGMEDIUM * /*pmedium*/, BOOL /*fRelease*/) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE LumexControl::EnumFormatEtc(DWORD /*dwDirection*/, IEnumFORMATETC ** /*ppenumFormatEtc*/) { return E_NOTIMPL; }
 

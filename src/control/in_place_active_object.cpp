@@ -5,10 +5,10 @@
 
 HRESULT STDMETHODCALLTYPE LumexControl::TranslateAccelerator(LPMSG /*lpmsg*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::OnFrameWindowActivate(WINBOOL /*fActivate*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::OnFrameWindowActivate(BOOL /*fActivate*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::OnDocWindowActivate(WINBOOL /*fActivate*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::OnDocWindowActivate(BOOL /*fActivate*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::ResizeBorder(LPCRECT /*prcBorder*/, IOleInPlaceUIWindow * /*pUIWindow*/, WINBOOL /*fFrameWindow*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::ResizeBorder(LPCRECT /*prcBorder*/, IOleInPlaceUIWindow * /*pUIWindow*/, BOOL /*fFrameWindow*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::EnableModeless(WINBOOL /*fEnable*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::EnableModeless(BOOL /*fEnable*/) { return E_NOTIMPL; }

@@ -5,7 +5,7 @@
 
 HRESULT STDMETHODCALLTYPE LumexControl::GetWindow(HWND * /*phwnd*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::ContextSensitiveHelp(WINBOOL /*fEnterMode*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::ContextSensitiveHelp(BOOL /*fEnterMode*/) { return E_NOTIMPL; }
 
 // IOleInPlaceObject
 

@@ -9,4 +9,4 @@ HRESULT STDMETHODCALLTYPE LumexControl::OnMnemonic(MSG * /*pMsg*/) { return E_NO
 
 HRESULT STDMETHODCALLTYPE LumexControl::OnAmbientPropertyChange(DISPID /*dispID*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::FreezeEvents(WINBOOL /*bFreeze*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::FreezeEvents(BOOL /*bFreeze*/) { return E_NOTIMPL; }

@@ -15,7 +15,7 @@ HRESULT STDMETHODCALLTYPE LumexControl::SetMoniker(DWORD /*dwWhichMoniker*/, IMo
 
 HRESULT STDMETHODCALLTYPE LumexControl::GetMoniker(DWORD /*dwAssign*/, DWORD /*dwWhichMoniker*/, IMoniker ** /*ppmk*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::InitFromData(IDataObject * /*pDataObject*/, WINBOOL /*fCreation*/, DWORD /*dwReserved*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::InitFromData(IDataObject * /*pDataObject*/, BOOL /*fCreation*/, DWORD /*dwReserved*/) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE LumexControl::GetClipboardData(DWORD /*dwReserved*/, IDataObject ** /*ppDataObject*/) { return E_NOTIMPL; }
 

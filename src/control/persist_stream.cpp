@@ -7,11 +7,11 @@ HRESULT STDMETHODCALLTYPE LumexControl::GetClassID(CLSID * /*pClassID*/) { retur
 
 // IPersistStreamInit
 
-HRESULT STDMETHODCALLTYPE LumexControl::IsDirty() { return E_NOTIMPL; }
+HRESULT LumexControl::StreamIsDirty() { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE LumexControl::Load(LPSTREAM /*pStm*/) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::Save(LPSTREAM /*pStm*/, WINBOOL /*fClearDirty*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::Save(LPSTREAM /*pStm*/, BOOL /*fClearDirty*/) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE LumexControl::GetSizeMax(ULARGE_INTEGER * /*pCbSize*/) { return E_NOTIMPL; }
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <ocidl.h>
 
-#include "server/server_module.h"
+#include "module/server_module.h"
 
 // An extra replacement for a registry script; an array of them ends with a null name.
 struct ReplacementEntry {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "server/interface_table.h"
+#include "module/interface_table.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/server_module.h"
+#include "module/server_module.h"
 #include "support/critical_section.h"
 
 class CachedClassFactory final : public IClassFactory {

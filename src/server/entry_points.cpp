@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "server/class_table.h"
-#include "server/server_module.h"
+#include "module/server_module.h"
 
 namespace {
 

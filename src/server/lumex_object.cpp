@@ -2,14 +2,18 @@
 
 #include <new>
 
-#include "server/server_module.h"
+#include "module/server_module.h"
 
 // Objects are apartment-bound, so their counts need no interlocking.  Destruction sets
 // the count to 1 first, so calls made during clean-up cannot start a second one.
 
-PlainObject::PlainObject() noexcept { AddModuleLock(); }
+ModuleLockHolder::ModuleLockHolder() noexcept { AddModuleLock(); }
 
-PlainObject::~PlainObject() { DropModuleLock(); }
+ModuleLockHolder::~ModuleLockHolder() { DropModuleLock(); }
+
+PlainObject::PlainObject() noexcept = default;
+
+PlainObject::~PlainObject() { ReleaseControl(); }
 
 HRESULT STDMETHODCALLTYPE PlainObject::QueryInterface(REFIID riid, void** ppv) { return QueryOwnInterface(riid, ppv); }
 
@@ -33,9 +37,9 @@ HRESULT STDMETHODCALLTYPE ContainedControl::QueryInterface(REFIID riid, void** p
 ULONG STDMETHODCALLTYPE ContainedControl::AddRef() { return OuterUnknown->AddRef(); }
 ULONG STDMETHODCALLTYPE ContainedControl::Release() { return OuterUnknown->Release(); }
 
-AggregateObject::AggregateObject(IUnknown* outer) noexcept : Control(outer) { AddModuleLock(); }
+AggregateObject::AggregateObject(IUnknown* outer) noexcept : Control(outer) {}
 
-AggregateObject::~AggregateObject() { DropModuleLock(); }
+AggregateObject::~AggregateObject() { Control.ReleaseControl(); }
 
 HRESULT STDMETHODCALLTYPE AggregateObject::QueryInterface(REFIID riid, void** ppv) {
     if (!IsEqualGUID(riid, IID_IUnknown)) return Control.QueryOwnInterface(riid, ppv);

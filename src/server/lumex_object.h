@@ -5,8 +5,17 @@
 
 #include "control/lumex_control.h"
 
+// One module lock for the life of an object.  As the first base of an object it is
+// given back last, after the control's clean-up, so the library cannot be unloaded
+// while that code still runs.
+class ModuleLockHolder {
+protected:
+    ModuleLockHolder() noexcept;
+    ~ModuleLockHolder();
+};
+
 // The control used on its own: its IUnknown counts its own references.
-class PlainObject final : public LumexControl {
+class PlainObject final : private ModuleLockHolder, public LumexControl {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -26,6 +35,8 @@ public:
     explicit ContainedControl(IUnknown* outer) noexcept : OuterUnknown(outer) {}
     ~ContainedControl() override = default;
 
+    using LumexControl::ReleaseControl;
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
@@ -35,7 +46,7 @@ private:
 };
 
 // The inner unknown handed to the outer object, and the control it owns.
-class AggregateObject final : public IUnknown {
+class AggregateObject final : private ModuleLockHolder, public IUnknown {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "automation/type_info_keeper.h"
-#include "server/server_module.h"
+#include "module/server_module.h"
 #include "support/loaded_server.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "server/server_module.h"
+#include "module/server_module.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "server/interface_table.h"
+#include "module/interface_table.h"
 
 HRESULT QueryThroughTable(void* base, const InterfaceTableEntry* table, REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
