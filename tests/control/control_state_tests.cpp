@@ -12,7 +12,9 @@ TEST(ControlState, AFreshObjectIsTwoInchesSquareAndClean) {
         auto object = server.Create<IViewObject2>(IID_IViewObject2);
         ASSERT_TRUE(object);
         SIZEL size{};
-        EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, -1, nullptr, &size), E_NOTIMPL);
+        EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, -1, nullptr, &size), S_OK);
+        EXPECT_EQ(size.cx, 5080);
+        EXPECT_EQ(size.cy, 5080);
     }
     EXPECT_EQ(server.CanUnloadNow(), S_OK);
 }
