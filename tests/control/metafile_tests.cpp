@@ -24,32 +24,6 @@ int CALLBACK CollectRecord(HDC, HANDLETABLE*, METARECORD* record, int, LPARAM co
     return 1;
 }
 
-const Record* Find(const std::vector<Record>& records, DWORD function) {
-    for (const Record& record : records) {
-        if (record.Function == function) return &record;
-    }
-    return nullptr;
-}
-
-// The caption and its reference point, from a TextOut or ExtTextOut record.
-void ReadTextOut(const Record& record, std::string& text, int& x, int& y) {
-    const std::vector<WORD>& p = record.Parameters;
-    const auto* bytes = reinterpret_cast<const char*>(p.data());
-    if (record.Function == META_TEXTOUT) {
-        const WORD count = p[0];
-        const size_t after = 1 + (count + 1) / 2;
-        text.assign(bytes + 2, count);
-        y = static_cast<short>(p[after]);
-        x = static_cast<short>(p[after + 1]);
-    } else {
-        y = static_cast<short>(p[0]);
-        x = static_cast<short>(p[1]);
-        const WORD count = p[2];
-        const size_t start = (p[3] & (ETO_OPAQUE | ETO_CLIPPED)) != 0 ? 8 : 4;
-        text.assign(bytes + start * 2, count);
-    }
-}
-
 struct Picture {
     LONG Mode = 0;
     SIZEL Himetric{};
@@ -75,25 +49,26 @@ Picture TakePicture(IDataObject* data) {
     return picture;
 }
 
-// The metafile's window, frame and caption for an extent of the given pixels.
-void ExpectDrawingOf(const Picture& picture, int width, int height) {
-    const Record* origin = Find(picture.Records, META_SETWINDOWORG);
-    const Record* extent = Find(picture.Records, META_SETWINDOWEXT);
-    const Record* frame = Find(picture.Records, META_RECTANGLE);
-    const Record* alignment = Find(picture.Records, META_SETTEXTALIGN);
-    const Record* text = Find(picture.Records, META_TEXTOUT);
-    if (text == nullptr) text = Find(picture.Records, META_EXTTEXTOUT);
-    ASSERT_TRUE(origin && extent && frame && alignment && text);
-    EXPECT_EQ(origin->Parameters, (std::vector<WORD>{0, 0}));
-    EXPECT_EQ(extent->Parameters, (std::vector<WORD>{WORD(height), WORD(width)}));
-    EXPECT_EQ(frame->Parameters, (std::vector<WORD>{WORD(height), WORD(width), 0, 0}));
-    EXPECT_EQ(alignment->Parameters[0], TA_CENTER | TA_BASELINE);
-    std::string caption;
-    int x = 0, y = 0;
-    ReadTextOut(*text, caption, x, y);
-    EXPECT_EQ(caption, "MP3Head");
-    EXPECT_EQ(x, width / 2);
-    EXPECT_EQ(y, height / 2);
+// The whole drawing of the control for an extent of the given pixels, record by record:
+// the window set up inside a saved DC, the frame, the caption's alignment and the caption
+// (Wine records TextOut as ExtTextOut without options) at the centre.
+void ExpectDrawingOf(const Picture& picture, WORD width, WORD height) {
+    const std::vector<DWORD> expected = {META_SAVEDC,      META_SETWINDOWORG, META_SETWINDOWEXT, META_RECTANGLE,
+                                         META_SETTEXTALIGN, META_EXTTEXTOUT,   META_RESTOREDC};
+    std::vector<DWORD> functions;
+    for (const Record& record : picture.Records) functions.push_back(record.Function);
+    ASSERT_EQ(functions, expected);
+    const auto& records = picture.Records;
+    EXPECT_EQ(records[1].Parameters, (std::vector<WORD>{0, 0}));                     // y, x
+    EXPECT_EQ(records[2].Parameters, (std::vector<WORD>{height, width}));            // y, x
+    EXPECT_EQ(records[3].Parameters, (std::vector<WORD>{height, width, 0, 0}));      // bottom, right, top, left
+    EXPECT_EQ(records[4].Parameters[0], TA_CENTER | TA_BASELINE);
+    const std::vector<WORD>& text = records[5].Parameters;  // y, x, count, options, text
+    ASSERT_EQ(text.size(), 8u);
+    EXPECT_EQ(text[0], height / 2);
+    EXPECT_EQ(text[1], width / 2);
+    EXPECT_EQ(text[2], 7);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&text[4]), 7), "MP3Head");
 }
 
 int ScreenPixels(LONG himetric, int index) {
@@ -137,7 +112,7 @@ TEST_F(Metafile, TheExtentsFollowTheControlsSize) {
     const Picture picture = TakePicture(data.Get());
     EXPECT_EQ(picture.Himetric.cx, 1000);
     EXPECT_EQ(picture.Himetric.cy, 500);
-    ExpectDrawingOf(picture, ScreenPixels(1000, LOGPIXELSX), ScreenPixels(500, LOGPIXELSY));
+    ExpectDrawingOf(picture, WORD(ScreenPixels(1000, LOGPIXELSX)), WORD(ScreenPixels(500, LOGPIXELSY)));
 }
 
 TEST_F(Metafile, OnlyTheMetafileMediumIsOffered) {

@@ -2,12 +2,13 @@
 // and OleDraw, the DC handed back as it came, hit tests and the view's answers.
 #include <gtest/gtest.h>
 
+#include <ocidl.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "control/recording_container.h"
 #include "support/loaded_server.h"
 
 namespace {
@@ -36,13 +37,17 @@ public:
         GdiFlush();
         return bits_[y * kWidth + x] & 0x00FFFFFF;
     }
-    // Dark pixels inside a box: the caption's strokes.
-    int CountBlack(int left, int top, int right, int bottom) const {
-        int count = 0;
+    // The smallest rectangle around the black pixels of an area; empty when there are none.
+    RECT BlackBox(int left, int top, int right, int bottom) const {
+        RECT box{right, bottom, left, top};
         for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x) count += At(x, y) == kBlack ? 1 : 0;
+            for (int x = left; x < right; ++x) {
+                if (At(x, y) != kBlack) continue;
+                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                       std::max<LONG>(box.bottom, y + 1)};
+            }
         }
-        return count;
+        return box;
     }
 
     static constexpr int kWidth = 200;
@@ -72,9 +77,11 @@ void ExpectControlAt10_20_110_70(const Canvas& canvas) {
         EXPECT_EQ(canvas.At(x, 70), kBackground) << x;
     }
     EXPECT_EQ(canvas.At(12, 22), kWhite);
-    // The caption stands on the baseline at the centre: strokes above it, none far off.
-    EXPECT_GT(canvas.CountBlack(30, 30, 90, 46), 20);
-    EXPECT_EQ(canvas.CountBlack(11, 21, 25, 28), 0);
+    // The caption is centred on x = 60 and stands on the baseline y = 45.
+    const RECT caption = canvas.BlackBox(11, 21, 109, 69);
+    EXPECT_NEAR((caption.left + caption.right) / 2.0, 60, 1.0);
+    EXPECT_EQ(caption.bottom, 45);
+    EXPECT_GT(caption.right - caption.left, 30);
 }
 
 class Rendering : public testing::Test {
@@ -83,25 +90,53 @@ protected:
         view.Reset();
         EXPECT_EQ(server.CanUnloadNow(), S_OK);
     }
+    HRESULT DrawInto(HDC dc, DWORD aspect, const RECTL* bounds, DVTARGETDEVICE* device = nullptr) {
+        return view->Draw(aspect, -1, nullptr, device, nullptr, dc, bounds, nullptr, nullptr, 0);
+    }
+    DWORD HitAt(LONG x, LONG y) {
+        DWORD hit = 99;
+        EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &kBounds, POINT{x, y}, 0, &hit), S_OK);
+        return hit;
+    }
+    DWORD HitOf(const RECT& location) {
+        DWORD hit = 99;
+        EXPECT_EQ(view->QueryHitRect(DVASPECT_CONTENT, &kBounds, &location, 0, &hit), S_OK);
+        return hit;
+    }
 
+    const RECT kBounds{10, 20, 110, 70};
+    const RECTL kBoundsL{10, 20, 110, 70};
     LoadedServer server;
     Canvas canvas;
     InterfacePtr<IViewObjectEx> view = server.Create<IViewObjectEx>(IID_IViewObjectEx);
 };
 
-}  // namespace
-
-TEST_F(Rendering, DrawPaintsTheFrameAndCaptionOnTheBounds) {
-    const RECTL bounds{10, 20, 110, 70};
-    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.DC(), &bounds, nullptr, nullptr, 0),
-              S_OK);
-    ExpectControlAt10_20_110_70(canvas);
+// A target device record naming the display, with a device mode when asked.
+std::vector<BYTE> DisplayDevice(bool withMode) {
+    const wchar_t driver[] = L"DISPLAY";
+    const WORD driverOffset = 8, modeOffset = 8 + sizeof driver;
+    std::vector<BYTE> record(modeOffset + sizeof(DEVMODEW));
+    auto* device = reinterpret_cast<DVTARGETDEVICE*>(record.data());
+    device->tdSize = static_cast<DWORD>(record.size());
+    device->tdDriverNameOffset = driverOffset;
+    std::memcpy(record.data() + driverOffset, driver, sizeof driver);
+    if (withMode) {
+        device->tdExtDevmodeOffset = modeOffset;
+        auto* mode = reinterpret_cast<DEVMODEW*>(record.data() + modeOffset);
+        mode->dmSize = sizeof(DEVMODEW);
+        mode->dmSpecVersion = DM_SPECVERSION;
+    }
+    return record;
 }
 
-TEST_F(Rendering, OleDrawReachesTheSameDrawing) {
-    const RECT bounds{10, 20, 110, 70};
-    ASSERT_EQ(OleDraw(view.Get(), DVASPECT_CONTENT, canvas.DC(), &bounds), S_OK);
+}  // namespace
+
+TEST_F(Rendering, DrawAndOleDrawPaintTheFrameAndCaptionOnTheBounds) {
+    ASSERT_EQ(DrawInto(canvas.DC(), DVASPECT_CONTENT, &kBoundsL), S_OK);
     ExpectControlAt10_20_110_70(canvas);
+    Canvas other;
+    ASSERT_EQ(OleDraw(view.Get(), DVASPECT_CONTENT, other.DC(), &kBounds), S_OK);
+    ExpectControlAt10_20_110_70(other);
 }
 
 TEST_F(Rendering, LogicalBoundsAreDrawnInDevicePixelsAndTheDCComesBackAsItWas) {
@@ -115,124 +150,65 @@ TEST_F(Rendering, LogicalBoundsAreDrawnInDevicePixelsAndTheDCComesBackAsItWas) {
     SetViewportOrgEx(dc, 3, 4, nullptr);
     const RECTL bounds{20, 40, 220, 140};
     const UINT alignment = GetTextAlign(dc);
-    ASSERT_EQ(view->Draw(DVASPECT_TRANSPARENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0),
-              S_OK);
+    ASSERT_EQ(DrawInto(dc, DVASPECT_TRANSPARENT, &bounds), S_OK);
     EXPECT_EQ(GetMapMode(dc), MM_ANISOTROPIC);
-    POINT origin{};
-    GetWindowOrgEx(dc, &origin);
-    EXPECT_EQ(origin.x, 6);
-    EXPECT_EQ(origin.y, 8);
-    GetViewportOrgEx(dc, &origin);
-    EXPECT_EQ(origin.x, 3);
-    EXPECT_EQ(origin.y, 4);
+    POINT window{}, viewport{};
+    GetWindowOrgEx(dc, &window);
+    GetViewportOrgEx(dc, &viewport);
+    EXPECT_TRUE(window.x == 6 && window.y == 8 && viewport.x == 3 && viewport.y == 4);
     EXPECT_EQ(GetTextAlign(dc), alignment);
-    SetMapMode(dc, MM_TEXT);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    SetViewportOrgEx(dc, 0, 0, nullptr);
     ExpectControlAt10_20_110_70(canvas);
 }
 
 TEST_F(Rendering, AspectsAndMissingBoundsAreRefusedBeforeAnythingIsDrawn) {
-    const RECTL bounds{10, 20, 110, 70};
     HDC dc = canvas.DC();
-    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0),
-              DV_E_DVASPECT);
-    EXPECT_EQ(view->Draw(DVASPECT_DOCPRINT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0),
-              DV_E_DVASPECT);
+    EXPECT_EQ(DrawInto(dc, DVASPECT_ICON, &kBoundsL), DV_E_DVASPECT);
+    EXPECT_EQ(DrawInto(dc, DVASPECT_DOCPRINT, &kBoundsL), DV_E_DVASPECT);
     // The bounds are checked first, and only a windowless control may go without them.
-    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, nullptr, nullptr, nullptr, 0),
-              E_INVALIDARG);
-    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, nullptr, nullptr, nullptr, 0),
-              E_INVALIDARG);
-    EXPECT_EQ(canvas.CountBlack(0, 0, Canvas::kWidth, Canvas::kHeight), 0);
-    EXPECT_EQ(view->Draw(DVASPECT_OPAQUE, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(DrawInto(dc, DVASPECT_ICON, nullptr), E_INVALIDARG);
+    EXPECT_EQ(DrawInto(dc, DVASPECT_CONTENT, nullptr), E_INVALIDARG);
+    const RECT nothing = canvas.BlackBox(0, 0, Canvas::kWidth, Canvas::kHeight);
+    EXPECT_TRUE(IsRectEmpty(&nothing));
+    EXPECT_EQ(DrawInto(dc, DVASPECT_OPAQUE, &kBoundsL), S_OK);
 }
 
-// A target device naming the display, with and without a device mode: the bounds are
-// measured against a DC made from it, and the drawing is the same.
+// The bounds are measured against a DC made from the target device; the drawing is the same.
 TEST_F(Rendering, ATargetDeviceIsOpenedWithAndWithoutItsDeviceMode) {
     for (const bool withMode : {false, true}) {
-        const wchar_t driver[] = L"DISPLAY";
-        const size_t modeOffset = 8 + sizeof driver + 2;  // kept even
-        std::vector<BYTE> record(modeOffset + sizeof(DEVMODEW));
-        auto* device = reinterpret_cast<DVTARGETDEVICE*>(record.data());
-        device->tdSize = static_cast<DWORD>(record.size());
-        device->tdDriverNameOffset = 8;
-        std::memcpy(record.data() + 8, driver, sizeof driver);
-        if (withMode) {
-            device->tdExtDevmodeOffset = static_cast<WORD>(modeOffset);
-            DEVMODEW mode{};
-            mode.dmSize = sizeof mode;
-            mode.dmSpecVersion = DM_SPECVERSION;
-            std::memcpy(record.data() + modeOffset, &mode, sizeof mode);
-        }
+        std::vector<BYTE> device = DisplayDevice(withMode);
         Canvas target;
-        const RECTL bounds{10, 20, 110, 70};
-        ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, device, nullptr, target.DC(), &bounds, nullptr, nullptr,
-                             0),
-                  S_OK)
-            << withMode;
+        ASSERT_EQ(DrawInto(target.DC(), DVASPECT_CONTENT, &kBoundsL, reinterpret_cast<DVTARGETDEVICE*>(device.data())),
+                  S_OK);
         ExpectControlAt10_20_110_70(target);
     }
 }
 
 TEST_F(Rendering, HitTestsExcludeTheRightAndBottomEdges) {
-    const RECT bounds{10, 20, 110, 70};
-    DWORD hit = 99;
-    EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &bounds, POINT{10, 20}, 0, &hit), S_OK);
-    EXPECT_EQ(hit, static_cast<DWORD>(HITRESULT_HIT));
-    EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &bounds, POINT{110, 40}, 0, &hit), S_OK);
-    EXPECT_EQ(hit, static_cast<DWORD>(HITRESULT_OUTSIDE));
-    EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &bounds, POINT{50, 70}, 0, &hit), S_OK);
-    EXPECT_EQ(hit, static_cast<DWORD>(HITRESULT_OUTSIDE));
-    const RECT touching{110, 20, 150, 70};
-    EXPECT_EQ(view->QueryHitRect(DVASPECT_CONTENT, &bounds, &touching, 0, &hit), S_OK);
-    EXPECT_EQ(hit, static_cast<DWORD>(HITRESULT_OUTSIDE));
-    const RECT overlapping{109, 69, 150, 90};
-    EXPECT_EQ(view->QueryHitRect(DVASPECT_CONTENT, &bounds, &overlapping, 0, &hit), S_OK);
-    EXPECT_EQ(hit, static_cast<DWORD>(HITRESULT_HIT));
-    EXPECT_EQ(view->QueryHitPoint(DVASPECT_ICON, &bounds, POINT{50, 40}, 0, &hit), E_FAIL);
-    EXPECT_EQ(view->QueryHitRect(DVASPECT_ICON, &bounds, &overlapping, 0, &hit), E_FAIL);
+    EXPECT_EQ(HitAt(10, 20), static_cast<DWORD>(HITRESULT_HIT));
+    EXPECT_EQ(HitAt(110, 40), static_cast<DWORD>(HITRESULT_OUTSIDE));
+    EXPECT_EQ(HitAt(50, 70), static_cast<DWORD>(HITRESULT_OUTSIDE));
+    EXPECT_EQ(HitOf({110, 20, 150, 70}), static_cast<DWORD>(HITRESULT_OUTSIDE));  // touching the right edge
+    EXPECT_EQ(HitOf({500, 500, 600, 600}), static_cast<DWORD>(HITRESULT_OUTSIDE));
+    EXPECT_EQ(HitOf({109, 69, 150, 90}), static_cast<DWORD>(HITRESULT_HIT));  // one pixel in common
+    DWORD hit = 0;
+    EXPECT_EQ(view->QueryHitPoint(DVASPECT_ICON, &kBounds, POINT{50, 40}, 0, &hit), E_FAIL);
+    EXPECT_EQ(view->QueryHitRect(DVASPECT_ICON, &kBounds, &kBounds, 0, &hit), E_FAIL);
 }
 
-TEST_F(Rendering, NullOutPointersAreAnsweredNotFollowed) {
-    const RECT bounds{10, 20, 110, 70};
-    EXPECT_EQ(view->GetViewStatus(nullptr), E_POINTER);
-    EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &bounds, POINT{50, 40}, 0, nullptr), E_POINTER);
-    EXPECT_EQ(view->QueryHitRect(DVASPECT_CONTENT, &bounds, &bounds, 0, nullptr), E_POINTER);
-    EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, nullptr), E_POINTER);
-    DVEXTENTINFO info{sizeof info, DVEXTENT_CONTENT, {0, 0}};
-    EXPECT_EQ(view->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, nullptr), E_POINTER);
-}
-
-TEST_F(Rendering, TheViewAnswersItsStatusAndExtents) {
+TEST_F(Rendering, TheViewAnswersItsStatusAndExtentsAndNeverFollowsANullPointer) {
     DWORD status = 0;
     ASSERT_EQ(view->GetViewStatus(&status), S_OK);
     EXPECT_EQ(status, static_cast<DWORD>(VIEWSTATUS_DVASPECTTRANSPARENT));
     SIZEL size{};
     DVEXTENTINFO info{sizeof info, DVEXTENT_CONTENT, {0, 0}};
     ASSERT_EQ(view->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, &size), S_OK);
-    EXPECT_EQ(size.cx, 5080);
-    EXPECT_EQ(size.cy, 5080);
+    EXPECT_TRUE(size.cx == 5080 && size.cy == 5080);
+    EXPECT_EQ(view->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, nullptr), E_POINTER);
     info.dwExtentMode = DVEXTENT_INTEGRAL;
     EXPECT_EQ(view->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, &size), E_FAIL);
-    EXPECT_EQ(view->GetColorSet(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
-    EXPECT_EQ(view->GetRect(DVASPECT_CONTENT, nullptr), E_NOTIMPL);
-}
 
-TEST_F(Rendering, TheViewSinkIsHeldOnceAndHandedBack) {
-    CallLog log;
-    RecordingSink sink(log);
-    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, &sink), S_OK);
-    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, &sink), S_OK);
-    EXPECT_EQ(sink.References(), 1);
-    DWORD aspects = 77;
-    InterfacePtr<IAdviseSink> got;
-    ASSERT_EQ(view->GetAdvise(&aspects, nullptr, got.Receive()), S_OK);
-    EXPECT_EQ(got.Get(), static_cast<IAdviseSink*>(&sink));
-    EXPECT_EQ(aspects, 77u);  // not kept, so not told
-    got.Reset();
-    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, nullptr), S_OK);
-    EXPECT_EQ(sink.References(), 0);
-    EXPECT_TRUE(log.Entries().empty()) << log.Format();
+    EXPECT_EQ(view->GetViewStatus(nullptr), E_POINTER);
+    EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &kBounds, POINT{50, 40}, 0, nullptr), E_POINTER);
+    EXPECT_EQ(view->QueryHitRect(DVASPECT_CONTENT, &kBounds, &kBounds, 0, nullptr), E_POINTER);
+    EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, nullptr), E_POINTER);
 }
