@@ -40,10 +40,16 @@ HRESULT LumexControl::PrepareAndDraw(DrawRequest& request) {
         SetViewportOrgEx(request.DrawDC, 0, 0, nullptr);
         request.CanOptimize = TRUE;
     }
+    // The request points at the prepared copy while it is drawn, and at the caller's again after.
+    const RECT* callersBounds = request.Bounds;
     request.Bounds = &bounds;
     ComputeZoom(*this, request);
     const HRESULT result = DrawContent(request);
-    if (madeTargetDC != nullptr) DeleteDC(madeTargetDC);
+    request.Bounds = callersBounds;
+    if (madeTargetDC != nullptr) {
+        DeleteDC(madeTargetDC);
+        request.TargetDC = nullptr;
+    }
     if (!metafile) RestoreDC(request.DrawDC, -1);
     return result;
 }
