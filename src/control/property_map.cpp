@@ -6,8 +6,8 @@
 #include <new>
 
 #include "control/control_state.h"
-#include "control/variant_stream.h"
 #include "control/stream_bytes.h"
+#include "control/variant_stream.h"
 #include "support/interface_ptr.h"
 #include "support/unique_variant.h"
 
