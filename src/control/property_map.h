@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <objidl.h>
+#include <ocidl.h>
 
 struct PropertyMapEntry {
     const wchar_t* Name;     // an entry without a name is skipped
@@ -36,3 +37,7 @@ HRESULT SavePropertiesToStream(IStream* stream, const PropertyMapEntry* map, con
 // Raw values are stored only when the whole load succeeds; a stream that ends early, or
 // one of a later version, changes none of them.
 HRESULT LoadPropertiesFromStream(IStream* stream, const PropertyMapEntry* map, const PropertyOwner& owner);
+
+// GetPages: the distinct property pages that the map's dispatch entries name, in map
+// order, in an array of task memory for the caller (none for an empty list).
+HRESULT CollectPropertyPages(const PropertyMapEntry* map, CAUUID* pages);
