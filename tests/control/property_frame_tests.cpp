@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "control/property_map.h"
 #include "control/recording_container.h"
 #include "support/import_hook.h"
 #include "support/loaded_server.h"
@@ -75,6 +76,28 @@ TEST_F(PropertyFrame, ThereAreNoPages) {
     EXPECT_EQ(list.cElems, 0u);
     CoTaskMemFree(list.pElems);
     EXPECT_EQ(pages->GetPages(nullptr), E_POINTER);
+}
+
+// A map of the test's own: dispatch entries name pages, each page is listed once, in map
+// order; a raw entry's page never counts.
+TEST(PropertyPages, AreTheDistinctPagesOfTheDispatchEntriesInMapOrder) {
+    const CLSID first = {0x11111111, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+    const CLSID second = {0x22222222, 0, 0, {0, 0, 0, 0, 0, 0, 0, 2}};
+    const CLSID raw = {0x33333333, 0, 0, {0, 0, 0, 0, 0, 0, 0, 3}};
+    const PropertyMapEntry map[] = {
+        {L"a", 1, &second, &IID_IDispatch, 0, 0, 0},
+        {L"b", 2, &CLSID_NULL, &IID_IDispatch, 0, 0, 0},
+        {L"c", 3, &first, &IID_IDispatch, 0, 0, 0},
+        {L"d", 0, &raw, nullptr, 0, 4, VT_UI4},
+        {L"e", 4, &second, &IID_IDispatch, 0, 0, 0},
+        {nullptr, 0, nullptr, &IID_NULL, 0, 0, 0},
+    };
+    CAUUID pages{};
+    ASSERT_EQ(CollectPropertyPages(map, &pages), S_OK);
+    ASSERT_EQ(pages.cElems, 2u);
+    EXPECT_TRUE(IsEqualCLSID(pages.pElems[0], second));
+    EXPECT_TRUE(IsEqualCLSID(pages.pElems[1], first));
+    CoTaskMemFree(pages.pElems);
 }
 
 TEST_F(PropertyFrame, TheContainersOwnFrameWinsWhenItSucceeds) {
