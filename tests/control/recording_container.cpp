@@ -426,7 +426,9 @@ HRESULT STDMETHODCALLTYPE RecordingSite::OnDefWindowMessage(UINT, WPARAM, LPARAM
 HRESULT STDMETHODCALLTYPE RecordingSink::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IAdviseSink)) return HandOut<IAdviseSink>(this, ppv);
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IAdviseSink) || IsEqualIID(riid, IID_IAdviseSinkEx)) {
+        return HandOut<IAdviseSinkEx>(this, ppv);
+    }
     return E_NOINTERFACE;
 }
 
@@ -439,6 +441,9 @@ void STDMETHODCALLTYPE RecordingSink::OnViewChange(DWORD aspect, LONG index) {
 void STDMETHODCALLTYPE RecordingSink::OnRename(IMoniker*) { log_.Add("Sink.OnRename"); }
 void STDMETHODCALLTYPE RecordingSink::OnSave() { log_.Add("Sink.OnSave"); }
 void STDMETHODCALLTYPE RecordingSink::OnClose() { log_.Add("Sink.OnClose"); }
+void STDMETHODCALLTYPE RecordingSink::OnViewStatusChange(DWORD status) {
+    log_.Add("Sink.OnViewStatusChange(" + std::to_string(status) + ")");
+}
 
 // ContainerWindow
 

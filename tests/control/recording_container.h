@@ -186,7 +186,7 @@ private:
 };
 
 // An advise sink for the view, the OLE object and the data; logged as "Sink.".
-class RecordingSink final : public IAdviseSink, public CountedObject {
+class RecordingSink final : public IAdviseSinkEx, public CountedObject {
 public:
     explicit RecordingSink(CallLog& log) : log_(log) {}
 
@@ -198,6 +198,7 @@ public:
     void STDMETHODCALLTYPE OnRename(IMoniker*) override;
     void STDMETHODCALLTYPE OnSave() override;
     void STDMETHODCALLTYPE OnClose() override;
+    void STDMETHODCALLTYPE OnViewStatusChange(DWORD status) override;
 
 private:
     CallLog& log_;
