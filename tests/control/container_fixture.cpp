@@ -32,6 +32,18 @@ HRESULT ContainerFixture::Activate(LONG verb) {
     return object->DoVerb(verb, nullptr, &site, 0, container.Handle(), &unused);
 }
 
+void ContainerFixture::UseLevel(InPlaceLevel level, bool acceptsWindowless) {
+    site.Options().Level = level;
+    site.Options().AcceptsWindowless = acceptsWindowless;
+}
+
+void ContainerFixture::ActivateWindowedInPlace() {
+    UseLevel(InPlaceLevel::Ex);
+    ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
+    ASSERT_NE(ControlWindowHandle(), nullptr);
+    log.Clear();
+}
+
 HWND ContainerFixture::ControlWindowHandle() const {
     for (HWND child = GetWindow(container.Handle(), GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {

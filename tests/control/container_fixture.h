@@ -27,6 +27,9 @@ protected:
     InterfacePtr<IOleInPlaceObjectWindowless> InPlace() const;
     InterfacePtr<IOleInPlaceActiveObject> ActiveObject() const;
     HRESULT Activate(LONG verb);
+    void UseLevel(InPlaceLevel level, bool acceptsWindowless = false);
+    // In place with a window (through an Ex site), and the log cleared.
+    void ActivateWindowedInPlace();
     // The control window: the container window's only child of the control's class.
     HWND ControlWindowHandle() const;
     // Closes and drops the control, and lets go of what the frame and document window hold.

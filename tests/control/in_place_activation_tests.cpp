@@ -39,20 +39,7 @@ RECT RectInParent(HWND window) {
 
 #define EXPECT_LOG(...) EXPECT_EQ(log.Format(), Lines(__VA_ARGS__))
 
-class InPlaceActivation : public ContainerFixture {
-protected:
-    void UseLevel(InPlaceLevel level, bool acceptsWindowless = false) {
-        site.Options().Level = level;
-        site.Options().AcceptsWindowless = acceptsWindowless;
-    }
-    // In place (windowed through an Ex site) and the log cleared.
-    void ActivateWindowedInPlace() {
-        UseLevel(InPlaceLevel::Ex);
-        ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-        ASSERT_NE(ControlWindowHandle(), nullptr);
-        log.Clear();
-    }
-};
+using InPlaceActivation = ContainerFixture;
 
 TEST_F(InPlaceActivation, WithoutClientSiteNothingIsCalled) {
     object->SetClientSite(nullptr);
