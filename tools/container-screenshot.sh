@@ -49,7 +49,7 @@ dark() { [ "$(channel "$1" "$2" intensity)" -lt 64 ] || fail "expected the frame
 midx=$(((left + right) / 2)); midy=$(((top + bottom) / 2))
 dark "$left" "$midy"; dark $((right - 1)) "$midy"; dark "$midx" "$top"; dark "$midx" $((bottom - 1))
 [ "$(channel $((left + 5)) $((top + 5)) intensity)" -gt 230 ] || fail "the control is not white inside"
-[ "$(channel $((left - 5)) $((top - 5)) blue)" -gt 120 ] && [ "$(channel $((left - 5)) $((top - 5)) red)" -lt 100 ] ||
+[ "$(channel $((left - 5)) $((top - 5)) b)" -gt 120 ] && [ "$(channel $((left - 5)) $((top - 5)) r)" -lt 100 ] ||
     fail "the container's colour is not around the control"
 strokes=$(convert "$out" -crop "80x24+$((midx - 40))+$((midy - 16))" -colorspace gray -threshold 50% \
     -format '%[fx:round((1-mean)*w*h)]' info:)
