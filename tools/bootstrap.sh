@@ -12,7 +12,7 @@ need_root() {
 
 packages_64=(
     cmake make ninja-build
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
     mingw-w64-tools libwine-dev
     wine wine64
     googletest
