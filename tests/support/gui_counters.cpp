@@ -1,5 +1,7 @@
 #include "support/gui_counters.h"
 
+#include "support/process_counters.h"
+
 namespace {
 
 // Handle values are multiples of 4; a test process stays far below this.
@@ -35,15 +37,15 @@ std::size_t CountThreadWindows() {
     return count;
 }
 
-std::size_t CountCommittedPrivateBytes(bool executableOnly) {
+std::size_t CountExecutablePrivateBytes() {
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
     std::size_t total = 0;
     auto* address = static_cast<BYTE*>(system.lpMinimumApplicationAddress);
     MEMORY_BASIC_INFORMATION region{};
     while (address < system.lpMaximumApplicationAddress && VirtualQuery(address, &region, sizeof region) != 0) {
-        const bool counted = region.State == MEM_COMMIT && region.Type == MEM_PRIVATE &&
-                             (!executableOnly || (region.Protect & kExecutable) != 0);
+        const bool counted =
+            region.State == MEM_COMMIT && region.Type == MEM_PRIVATE && (region.Protect & kExecutable) != 0;
         if (counted) total += region.RegionSize;
         address = static_cast<BYTE*>(region.BaseAddress) + region.RegionSize;
     }
@@ -51,6 +53,5 @@ std::size_t CountCommittedPrivateBytes(bool executableOnly) {
 }
 
 ResourceCounts TakeResourceCounts() {
-    return {CountKernelHandles(), CountThreadWindows(), CountCommittedPrivateBytes(),
-            CountCommittedPrivateBytes(true)};
+    return {CountKernelHandles(), CountThreadWindows(), CommittedPrivateBytes(), CountExecutablePrivateBytes()};
 }

@@ -11,9 +11,8 @@
 std::size_t CountKernelHandles();
 // The calling thread's windows, top-level ones and all their descendants.
 std::size_t CountThreadWindows();
-// Committed private memory, by a VirtualQuery walk of the address space; with
-// executableOnly, only the part that may execute.
-std::size_t CountCommittedPrivateBytes(bool executableOnly = false);
+// Committed private memory that may execute (stub pages, say), by a VirtualQuery walk.
+std::size_t CountExecutablePrivateBytes();
 
 // The four counts at one moment.
 struct ResourceCounts {
