@@ -17,7 +17,7 @@ packages_64=(
     wine wine64
     googletest
     lame id3v2 eyed3 sox
-    xvfb xauth
+    xvfb xauth imagemagick
     locales binutils
 )
 packages_32=(wine32:i386)

@@ -294,7 +294,12 @@ HRESULT STDMETHODCALLTYPE RecordingSite::GetWindowContext(IOleInPlaceFrame** fra
     Record("GetWindowContext(info size " + std::to_string(info == nullptr ? 0 : info->cb) + ")");
     *frame = nullptr;
     *document = nullptr;
-    if (options_.GetWindowContextResult != S_OK) return options_.GetWindowContextResult;
+    if (options_.GetWindowContextResult != S_OK) {
+        // A failing container need not leave the rectangles alone.
+        *position = RECT{-7777, -7777, 7777, 7777};
+        *clip = RECT{-7777, -7777, 7777, 7777};
+        return options_.GetWindowContextResult;
+    }
     if (options_.Frame != nullptr) {
         *frame = options_.Frame;
         options_.Frame->AddRef();
