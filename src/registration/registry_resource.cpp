@@ -82,7 +82,9 @@ HRESULT ApplyRegistryResource(ServerModule* module, WORD resourceId, bool regist
     if (!doubled) return E_OUTOFMEMORY;
     DoubleApostrophes(doubled.get(), widePath.get());
     ReplacementMap map;
-    map.Add(L"Module", doubled.get());
+    // The script cannot run without its module path; the extras are its own business.
+    const HRESULT added = map.Add(L"Module", doubled.get());
+    if (FAILED(added)) return added;
     for (const ReplacementEntry* extra = extras; extra != nullptr && extra->Name != nullptr; ++extra) {
         map.Add(extra->Name, extra->Value);
     }

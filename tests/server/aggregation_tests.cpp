@@ -4,6 +4,8 @@
 #include <oleidl.h>
 
 #include "support/loaded_server.h"
+#include "support/temp_files.h"
+#include "support/unique_bstr.h"
 
 namespace {
 
@@ -73,5 +75,39 @@ TEST(Aggregation, InterfacesCountOnTheOuterObject) {
     inner.Reset();
     EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
     outer.Inner.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
+TEST(Aggregation, InvokeThroughTheAggregateCallsTheContainedControl) {
+    RegisteredTypeLibrary registration;
+    LoadedServer server;
+    OuterObject outer;
+    ASSERT_EQ(server.Factory()->CreateInstance(&outer, IID_IUnknown, outer.Inner.ReceiveVoid()), S_OK);
+    InterfacePtr<IDispatch> dispatch;
+    ASSERT_EQ(outer.QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()), S_OK);
+    const LONG held = outer.Count;
+
+    ScratchFolder folder;
+    UniqueBstr path(SysAllocString(folder.WriteFile(L"a.mp3", MakeTag("Inside", "", "", "", "", 4)).c_str()));
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"LoadMP3Head")};
+    DISPID load = 0;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &load), S_OK);
+    VARIANTARG argument;
+    argument.vt = VT_BSTR;
+    argument.bstrVal = path.Get();
+    DISPPARAMS one = {&argument, nullptr, 1, 0};
+    ASSERT_EQ(dispatch->Invoke(load, IID_NULL, 0, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr), S_OK);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VARIANT title;
+    VariantInit(&title);
+    ASSERT_EQ(dispatch->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &title, nullptr, nullptr), S_OK);
+    ASSERT_EQ(title.vt, VT_BSTR);
+    EXPECT_STREQ(title.bstrVal, L"Inside");
+    VariantClear(&title);
+    // The calls counted on the outer object and gave every reference back.
+    EXPECT_EQ(outer.Count, held);
+    dispatch.Reset();
+    outer.Inner.Reset();
+    EXPECT_EQ(outer.Count, 1);
     EXPECT_EQ(server.CanUnloadNow(), S_OK);
 }
