@@ -9,8 +9,11 @@
 namespace {
 
 constexpr DWORD kPathSize = 260;
-// The module path, an index suffix and the ".tlb" that may replace the extension.
 constexpr int kTypeLibPathSize = 272;
+constexpr int kHelpDirectorySize = 264;
+// Every path handed to LoadTypeLib stays within the platform's path limit: a suffix or a
+// ".tlb" that would take it further is not appended.
+constexpr int kLongestLoadablePath = MAX_PATH - 1;
 const char kCompanionExtension[] = ".tlb";
 
 // wide receives the path as LoadTypeLib was given it.
@@ -20,12 +23,12 @@ HRESULT LoadTypeLibFromAnsi(const char* path, ITypeLib** typeLib, std::unique_pt
     return LoadTypeLib(wide.get(), typeLib);
 }
 
-// Appends the suffix in the ANSI code page, provided the path still fits its buffer.
+// Appends the suffix in the ANSI code page, provided the path stays loadable.
 HRESULT AppendSuffix(char* path, const wchar_t* suffix) noexcept {
     std::unique_ptr<char[]> ansi;
     const HRESULT converted = ConvertToAnsi(suffix, ansi);
     if (FAILED(converted)) return converted;
-    if (lstrlenA(path) + lstrlenA(ansi.get()) >= kTypeLibPathSize) {
+    if (lstrlenA(path) + lstrlenA(ansi.get()) > kLongestLoadablePath) {
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
     lstrcatA(path, ansi.get());
@@ -33,7 +36,7 @@ HRESULT AppendSuffix(char* path, const wchar_t* suffix) noexcept {
 }
 
 // Puts ".tlb" in place of the extension: from the last "." on, or at the end if none.
-// False, and the path unchanged, when the result would not fit its buffer.
+// False, and the path unchanged, when the result would not be loadable.
 bool ReplaceExtensionWithTlb(char* path) noexcept {
     char* lastDot = nullptr;
     char* end = path;
@@ -41,7 +44,7 @@ bool ReplaceExtensionWithTlb(char* path) noexcept {
         if (*end == '.') lastDot = end;
     }
     char* at = lastDot != nullptr ? lastDot : end;
-    if ((at - path) + static_cast<int>(sizeof kCompanionExtension) > kTypeLibPathSize) return false;
+    if ((at - path) + static_cast<int>(sizeof kCompanionExtension) - 1 > kLongestLoadablePath) return false;
     CopyMemory(at, kCompanionExtension, sizeof kCompanionExtension);
     return true;
 }
@@ -84,10 +87,9 @@ HRESULT InstallModuleTypeLibrary(ServerModule* module, const wchar_t* suffix) no
     InterfacePtr<ITypeLib> typeLib;
     HRESULT result = OpenModuleTypeLibrary(module, suffix, path.Receive(), typeLib.Receive());
     if (FAILED(result)) return result;
-    // The help directory keeps its trailing separator; the buffer holds any path the
-    // library can be opened from.
-    wchar_t helpDirectory[kTypeLibPathSize] = {};
-    lstrcpynW(helpDirectory, path.Get(), kTypeLibPathSize);
+    // The help directory keeps its trailing separator.
+    wchar_t helpDirectory[kHelpDirectorySize] = {};
+    lstrcpynW(helpDirectory, path.Get(), kHelpDirectorySize);
     helpDirectory[DirectoryPartLength(helpDirectory)] = 0;
     return RegisterTypeLib(typeLib.Get(), path.Get(), helpDirectory);
 }

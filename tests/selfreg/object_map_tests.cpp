@@ -160,9 +160,9 @@ TEST_F(ObjectMap, SuffixIsAppendedOnlyWhereThePathBufferHoldsIt) {
               HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(path.Get(), nullptr);
     EXPECT_FALSE(library);
-    // Path and suffix fill the buffer, a dot at the very end: ".tlb" no longer fits in its
-    // place, so the error of the first load is the result.
-    const std::wstring full = program + std::wstring(271 - program.size() - 1, L'x') + L".";
+    // Path and suffix reach the path limit with a dot at the very end: ".tlb" in its place
+    // would pass the limit, so the error of the first load is the result.
+    const std::wstring full = program + std::wstring(MAX_PATH - 1 - program.size() - 1, L'x') + L".";
     const HRESULT firstError = LoadTypeLib(full.c_str(), library.Receive());
     ASSERT_NE(firstError, S_OK);
     EXPECT_EQ(OpenModuleTypeLibrary(&module, full.substr(program.size()).c_str(), path.Receive(), library.Receive()),
