@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,10 +52,13 @@ const FailingBlock kFailingBlocks[] = {
     {"odd hex digits after a wipe", "HKCR { ForceRemove Prior { Val v = b 'abc' } }", E_FAIL},
     {"the same tree wiped twice", "HKCR { ForceRemove Doomed = s '1' ForceRemove Doomed = s '2' X = q 'y' }",
      DISP_E_EXCEPTION},
-    {"unknown replacement", "HKCR { Prior = s 'x' ForceRemove Doomed { Multi = s '%NOPE%' } }", DISP_E_EXCEPTION},
+    {"a value with a block", "HKCR { Prior = s 'x' ForceRemove Doomed { Multi = s 'y' Val w = s 'z' { B } } }",
+     DISP_E_EXCEPTION},
     {"backslash in a later key", "HKCR { NoRemove Prior { Val v = d 1 } ForceRemove Doomed Bad\\Name }",
      DISP_E_EXCEPTION},
 };
+
+void PrintTo(const FailingBlock& block, std::ostream* out) { *out << block.What; }
 
 class RegistryRollback : public testing::TestWithParam<FailingBlock> {};
 

@@ -7,28 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-// --expect-code-page=N: the run is about code page N, so it fails at once where the
-// system's is another, instead of passing with the tests that need N skipped.
-bool SystemCodePageIsExpected(int argc, char** argv) {
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // --expect-code-page=N: the run is about code page N, so it fails at once where the
+    // system's is another, instead of passing with the tests that need N skipped.
     const char flag[] = "--expect-code-page=";
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], flag, sizeof flag - 1) != 0) continue;
         const UINT expected = static_cast<UINT>(std::strtoul(argv[i] + sizeof flag - 1, nullptr, 10));
-        if (GetACP() == expected) return true;
-        std::fprintf(stderr, "the system code page is %u, not %u: check the locale this run is given\n", GetACP(),
-                     expected);
-        return false;
+        if (GetACP() == expected) continue;
+        std::fprintf(stderr, "the system code page is %u, not %u: check the locale of this run\n", GetACP(), expected);
+        return 1;
     }
-    return true;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (!SystemCodePageIsExpected(argc, argv)) return 1;
     // The tests act as a single-threaded apartment client, as script hosts do.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const int result = RUN_ALL_TESTS();
