@@ -56,7 +56,7 @@ HRESULT RegistryUndoJournal::RecordValue(HKEY key, const char* path, const char*
         const HRESULT converted = ConvertToWide(valueName, step->ValueName);
         if (FAILED(converted)) return converted;
     }
-    // Read twice at most: first the size, then the bytes (the value may grow meanwhile).
+    // The size first, then the bytes; again should the value have grown in between.
     LONG status = ERROR_MORE_DATA;
     for (int attempt = 0; attempt < 4 && status == ERROR_MORE_DATA; ++attempt) {
         DWORD size = 0;
