@@ -1,8 +1,10 @@
-# Cross-compiling tarvik with mingw-w64 (posix thread model); the including toolchain
-# file sets TARVIK_TRIPLE and CMAKE_SYSTEM_PROCESSOR.
+# Cross-compiling tarvik with mingw-w64; the including toolchain file sets TARVIK_TRIPLE
+# and CMAKE_SYSTEM_PROCESSOR.  The win32 thread model: the runtime linked into the DLL then
+# carries no winpthreads, whose per-load allocations and handles a FreeLibrary never gives back.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER   ${TARVIK_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TARVIK_TRIPLE}-g++-posix)
+set(CMAKE_C_COMPILER   ${TARVIK_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${TARVIK_TRIPLE}-g++-win32)
+set(TARVIK_TOOLCHAIN_CXX ${CMAKE_CXX_COMPILER})
 set(CMAKE_RC_COMPILER  ${TARVIK_TRIPLE}-windres)
 set(TARVIK_WIDL        ${TARVIK_TRIPLE}-widl)
 set(CMAKE_FIND_ROOT_PATH /usr/${TARVIK_TRIPLE})

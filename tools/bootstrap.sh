@@ -6,13 +6,14 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build                                    # configure and build
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix  # the compilers of both targets
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32  # the compilers of both targets
     mingw-w64-tools                                      # widl, which makes the type library
     libwine-dev                                          # the platform IDL files that widl reads
     wine wine64 wine32:i386                              # the tests run under Wine
     googletest                                           # built from source with the tests
     locales                                              # ja_JP.UTF-8 for the code page 932 runs
     binutils                                             # as and ld, to probe for 32-bit ELF support
+    xvfb imagemagick                                     # the container's picture, drawn and checked
 )
 
 say() { echo "bootstrap: $*"; }

@@ -24,6 +24,12 @@ public:
     virtual WNDPROC GetMessageProcedure();
     virtual void AfterLastMessage(HWND window);
 
+    // Creates a window of the class registered as atom and binds it to this object; the
+    // window's first message stores its handle in Handle before this returns.  Null when
+    // the atom is 0, when no stub memory is left, or when the system refuses the window.
+    HWND CreateChildWindow(HWND parent, const RECT& rect, LPCSTR name, DWORD style, DWORD extendedStyle,
+                           UINT_PTR childId, ATOM atom, void* creationParameter);
+
     HWND Handle = nullptr;
     PendingWindow Pending{};           // the creation record while the window is being made
     void* EntryStub = nullptr;         // executable memory holding this object's stub
@@ -32,5 +38,6 @@ public:
 
 protected:
     ControlWindow() noexcept = default;
+    // Gives the stub memory back; a window still bound to it is unbound first.
     ~ControlWindow();
 };

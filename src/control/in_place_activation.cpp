@@ -1,8 +1,184 @@
-// In-place activation: not built yet.
+// In-place activation: the negotiation with the container's in-place site, activation
+// with or without a window, UI activation, and their undoing in the reverse order.
 #include "control/lumex_control.h"
 
-HRESULT LumexControl::ActivateInPlace(LONG, LPCRECT) { return E_NOTIMPL; }
-bool LumexControl::VerbActivatesUI(LONG) const { return false; }
-HRESULT LumexControl::DeactivateUI() { return S_OK; }
-HRESULT LumexControl::DeactivateInPlace() { return S_OK; }
-HRESULT LumexControl::SetPositionRects(LPCRECT, LPCRECT) { return E_NOTIMPL; }
+namespace {
+
+using SiteRef = InterfacePtr<IOleInPlaceSiteWindowless>;
+
+// The frame and document window a container hands out with its window context, and the
+// rectangles that go with them: zero rectangles when the container gives none.
+struct WindowContext {
+    InterfacePtr<IOleInPlaceFrame> Frame;
+    InterfacePtr<IOleInPlaceUIWindow> Document;
+    RECT Position{};
+    RECT Clip{};
+};
+
+void ReadWindowContext(IOleInPlaceSite* site, WindowContext& context) {
+    OLEINPLACEFRAMEINFO frameInfo{};
+    frameInfo.cb = sizeof frameInfo;
+    const HRESULT result = site->GetWindowContext(context.Frame.Receive(), context.Document.Receive(),
+                                                  &context.Position, &context.Clip, &frameInfo);
+    if (FAILED(result)) {
+        context.Position = RECT{};
+        context.Clip = RECT{};
+    }
+}
+
+// True when the window that has the focus lies inside window (not window itself).
+bool FocusIsInside(HWND window) { return IsChild(window, GetFocus()) != FALSE; }
+
+}  // namespace
+
+bool LumexControl::VerbActivatesUI(LONG verb) const {
+    switch (verb) {
+        case OLEIVERB_UIACTIVATE:
+        case OLEIVERB_PRIMARY:
+            return true;
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+            // A container without ambient properties cannot ask for a control that is
+            // only in place.
+            return !AmbientDispatch;
+        default:
+            return false;
+    }
+}
+
+HRESULT LumexControl::ActivateInPlace(LONG verb, LPCRECT) {
+    if (!ClientSite) return S_OK;
+    InterfacePtr<IOleInPlaceObject> inPlaceObject;
+    QueryOwnInterface(IID_IOleInPlaceObject, inPlaceObject.ReceiveVoid());
+
+    if (!Has(ControlFlag::HasInPlaceSite)) {
+        if (!Has(ControlFlag::NeverWindowless)) ClientSite.QueryInto(IID_IOleInPlaceSiteWindowless, InPlaceSite);
+        if (InPlaceSite) {
+            Set(ControlFlag::SiteSupportsEx);
+            if (InPlaceSite->CanWindowlessActivate() == S_OK) {
+                Set(ControlFlag::IsWindowless | ControlFlag::EverWindowless);
+            } else {
+                Clear(ControlFlag::IsWindowless);
+            }
+        } else {
+            ClientSite.QueryInto(IID_IOleInPlaceSiteEx, InPlaceSite);
+            if (InPlaceSite) {
+                Set(ControlFlag::SiteSupportsEx);
+            } else {
+                ClientSite.QueryInto(IID_IOleInPlaceSite, InPlaceSite);
+            }
+        }
+    }
+    if (!InPlaceSite) return E_FAIL;
+    Set(ControlFlag::HasInPlaceSite);
+    // Held for the whole activation: the container's answers may re-enter the object.
+    const SiteRef site = InPlaceSite;
+    const bool windowless = Has(ControlFlag::IsWindowless);
+
+    if (!Has(ControlFlag::IsInPlaceActive)) {
+        BOOL noRedraw = FALSE;
+        if (windowless) {
+            site->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
+        } else if (Has(ControlFlag::SiteSupportsEx)) {
+            site->OnInPlaceActivateEx(&noRedraw, 0);
+        } else {
+            const HRESULT result = site->CanInPlaceActivate();
+            if (FAILED(result)) return result;
+            if (result != S_OK) return E_FAIL;
+            site->OnInPlaceActivate();
+        }
+    }
+    Set(ControlFlag::IsInPlaceActive);
+
+    WindowContext context;
+    HWND parent = nullptr;
+    if (site->GetWindow(&parent) == S_OK) {
+        ReadWindowContext(site.Get(), context);
+        if (!windowless) {
+            const HWND window = WindowHandleRef();
+            if (window != nullptr) {
+                // Moving the focus in UI-activates the control from its WM_SETFOCUS.
+                ShowWindow(window, SW_SHOW);
+                if (!FocusIsInside(window)) SetFocus(window);
+            } else {
+                MakeControlWindow(parent, context.Position);
+            }
+        }
+        inPlaceObject->SetObjectRects(&context.Position, &context.Clip);
+    }
+
+    InterfacePtr<IOleInPlaceActiveObject> activeObject;
+    QueryOwnInterface(IID_IOleInPlaceActiveObject, activeObject.ReceiveVoid());
+    if (VerbActivatesUI(verb) && !Has(ControlFlag::IsUIActive)) {
+        // Set before the container hears of it, so the focus handler's nested verb
+        // finds the control UI active already.
+        Set(ControlFlag::IsUIActive);
+        const HRESULT result = site->OnUIActivate();
+        if (FAILED(result)) return result;
+        if (windowless) {
+            site->SetFocus(TRUE);
+        } else {
+            const HWND window = WindowHandleRef();
+            // Without a window there is nothing to give the focus to, and the container
+            // keeps it.
+            if (window != nullptr && !FocusIsInside(window)) SetFocus(window);
+        }
+        if (activeObject) {
+            if (context.Frame) context.Frame->SetActiveObject(activeObject.Get(), nullptr);
+            if (context.Document) context.Document->SetActiveObject(activeObject.Get(), nullptr);
+        }
+        if (context.Frame) context.Frame->SetBorderSpace(nullptr);
+        if (context.Document) context.Document->SetBorderSpace(nullptr);
+    }
+    if (ClientSite) ClientSite->ShowObject();
+    return S_OK;
+}
+
+HRESULT LumexControl::DeactivateUI() {
+    if (!Has(ControlFlag::IsUIActive)) return S_OK;
+    Clear(ControlFlag::IsUIActive);
+    const SiteRef site = InPlaceSite;
+    if (!site) return S_OK;
+    HWND parent = nullptr;
+    if (site->GetWindow(&parent) == S_OK) {
+        WindowContext context;
+        ReadWindowContext(site.Get(), context);
+        if (context.Document) context.Document->SetActiveObject(nullptr, nullptr);
+        if (context.Frame) context.Frame->SetActiveObject(nullptr, nullptr);
+    }
+    site->OnUIDeactivate(FALSE);
+    return S_OK;
+}
+
+HRESULT LumexControl::DeactivateInPlace() {
+    InterfacePtr<IOleInPlaceObject> inPlaceObject;
+    QueryOwnInterface(IID_IOleInPlaceObject, inPlaceObject.ReceiveVoid());
+    if (!Has(ControlFlag::IsInPlaceActive)) return S_OK;
+    inPlaceObject->UIDeactivate();
+    // Cleared before the window goes, so its WM_KILLFOCUS tells the container nothing.
+    Clear(ControlFlag::IsInPlaceActive);
+    DestroyControlWindow();
+    if (InPlaceSite) InPlaceSite->OnInPlaceDeactivate();
+    return S_OK;
+}
+
+HRESULT LumexControl::SetPositionRects(LPCRECT position, LPCRECT clip) {
+    if (position == nullptr || clip == nullptr) return E_POINTER;
+    PositionRect = *position;
+    const HWND window = WindowHandleRef();
+    if (window == nullptr) return S_OK;
+
+    // Clip only what the clip rectangle cuts off; a clip that holds the whole control,
+    // or misses it entirely, leaves the window unclipped.
+    RECT visible{};
+    HRGN region = nullptr;
+    if (IntersectRect(&visible, position, clip) && !EqualRect(&visible, position)) {
+        OffsetRect(&visible, -position->left, -position->top);
+        region = CreateRectRgnIndirect(&visible);
+    }
+    // The window owns the region once it is set; a refused region is still ours.
+    if (!SetWindowRgn(window, region, TRUE) && region != nullptr) DeleteObject(region);
+    SetWindowPos(window, nullptr, position->left, position->top, position->right - position->left,
+                 position->bottom - position->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return S_OK;
+}

@@ -1,14 +1,44 @@
-// IOleInPlaceActiveObject of the lumex control; not supported yet.
+// IOleInPlaceActiveObject of the lumex control.  The control has no accelerators, menus
+// or borders of its own: keys go on to the container's control site.
 #include "control/lumex_control.h"
 
-// IOleInPlaceActiveObject
+#include <olectl.h>
 
-HRESULT STDMETHODCALLTYPE LumexControl::TranslateAccelerator(LPMSG /*lpmsg*/) { return E_NOTIMPL; }
+namespace {
 
-HRESULT STDMETHODCALLTYPE LumexControl::OnFrameWindowActivate(BOOL /*fActivate*/) { return E_NOTIMPL; }
+// The modifier bits of IOleControlSite::TranslateAccelerator, as the platform defines
+// them (these headers do not).
+constexpr DWORD KeyModShift = 1;
+constexpr DWORD KeyModControl = 2;
+constexpr DWORD KeyModAlt = 4;
 
-HRESULT STDMETHODCALLTYPE LumexControl::OnDocWindowActivate(BOOL /*fActivate*/) { return E_NOTIMPL; }
+bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::ResizeBorder(LPCRECT /*prcBorder*/, IOleInPlaceUIWindow * /*pUIWindow*/, BOOL /*fFrameWindow*/) { return E_NOTIMPL; }
+DWORD HeldModifiers() {
+    DWORD modifiers = 0;
+    if (IsKeyDown(VK_SHIFT)) modifiers |= KeyModShift;
+    if (IsKeyDown(VK_CONTROL)) modifiers |= KeyModControl;
+    if (IsKeyDown(VK_MENU)) modifiers |= KeyModAlt;
+    return modifiers;
+}
 
-HRESULT STDMETHODCALLTYPE LumexControl::EnableModeless(BOOL /*fEnable*/) { return E_NOTIMPL; }
+}  // namespace
+
+HRESULT STDMETHODCALLTYPE LumexControl::TranslateAccelerator(LPMSG lpmsg) {
+    InterfacePtr<IOleControlSite> controlSite;
+    if (!ClientSite || FAILED(ClientSite.QueryInto(IID_IOleControlSite, controlSite)) || !controlSite) {
+        return S_FALSE;
+    }
+    return controlSite->TranslateAccelerator(lpmsg, HeldModifiers()) == S_OK ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE LumexControl::OnFrameWindowActivate(BOOL) { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE LumexControl::OnDocWindowActivate(BOOL fActivate) {
+    if (!fActivate) DeactivateUI();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE LumexControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE LumexControl::EnableModeless(BOOL) { return S_OK; }

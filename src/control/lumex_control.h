@@ -205,6 +205,8 @@ private:
     HRESULT DeactivateUI();
     HRESULT DeactivateInPlace();
     HRESULT SetPositionRects(LPCRECT position, LPCRECT clip);
+    // The in-place-activate verb, also the primary verb in run mode.
+    HRESULT DoInPlaceActivateVerb(LPCRECT position);
     // The properties verb.
     HRESULT OpenPropertyFrame(HWND parent);
     // The metafile picture behind GetData.

@@ -1,12 +1,15 @@
-// IOleControl of the lumex control; not supported yet.
+// IOleControl of the lumex control.  The control has no mnemonics and no events, and
+// reads its ambient properties at each use, so there is little to do here.
 #include "control/lumex_control.h"
 
-// IOleControl
+HRESULT STDMETHODCALLTYPE LumexControl::GetControlInfo(CONTROLINFO*) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::GetControlInfo(CONTROLINFO * /*pCI*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::OnMnemonic(MSG*) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::OnMnemonic(MSG * /*pMsg*/) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE LumexControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
 
-HRESULT STDMETHODCALLTYPE LumexControl::OnAmbientPropertyChange(DISPID /*dispID*/) { return E_NOTIMPL; }
-
-HRESULT STDMETHODCALLTYPE LumexControl::FreezeEvents(BOOL /*bFreeze*/) { return E_NOTIMPL; }
+// Counted without bound in either direction; nothing reads the count.
+HRESULT STDMETHODCALLTYPE LumexControl::FreezeEvents(BOOL bFreeze) {
+    FreezeCount += bFreeze ? 1 : -1;
+    return S_OK;
+}

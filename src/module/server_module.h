@@ -8,6 +8,9 @@
 
 #include "support/critical_section.h"
 
+// A record of a window being created, kept by the window part of a control.
+struct PendingWindow;
+
 using RegistryUpdaterFunction = HRESULT(WINAPI*)(BOOL registerPass);
 using InstanceMakerFunction = HRESULT(WINAPI*)(IUnknown* outer, REFIID riid, void** ppv);
 using ClassObjectMakerFunction = HRESULT(WINAPI*)(InstanceMakerFunction creator, REFIID riid, void** ppv);
@@ -50,7 +53,7 @@ struct ServerModule {
     CriticalSection TypeInfoLock;
     CriticalSection WindowCreationLock;
     CriticalSection ClassTableLock;
-    void* PendingWindows;
+    PendingWindow* PendingWindows;  // guarded by WindowCreationLock
     ExitFunctionEntry* ExitFunctions;
 };
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "server/class_table.h"
+#include "server/runtime_reserve.h"
 #include "module/server_module.h"
 
 namespace {
@@ -10,13 +11,16 @@ ServerModule Module;
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         TheModule = &Module;
         StartModule(&Module, ClassTable, instance);
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
         StopModule(&Module);
+        // Unloaded by FreeLibrary (not ending with the process): give the runtime's own
+        // memory back too, or every load and unload leaves it on the heap.
+        if (reserved == nullptr) ReleaseRuntimeReserve();
     }
     return TRUE;
 }

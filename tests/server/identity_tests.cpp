@@ -78,12 +78,3 @@ TEST(Identity, CountsReferencesAcrossAllItsInterfaces) {
     ole.Reset();
     EXPECT_EQ(server.CanUnloadNow(), S_OK);
 }
-
-TEST(Identity, EmbeddingMethodsAreNotImplementedYet) {
-    LoadedServer server;
-    auto ole = server.Create<IOleObject>(IID_IOleObject);
-    DWORD status = 0;
-    EXPECT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), E_NOTIMPL);
-    auto persist = server.Create<IPersistStreamInit>(IID_IPersistStreamInit);
-    EXPECT_EQ(persist->InitNew(), E_NOTIMPL);
-}

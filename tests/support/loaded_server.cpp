@@ -35,6 +35,19 @@ InterfacePtr<IClassFactory> LoadedServer::Factory() const {
     return factory;
 }
 
+RegisteredServer::RegisteredServer() {
+    const HRESULT result = CallExport("DllRegisterServer");
+    if (result != S_OK) ADD_FAILURE() << "DllRegisterServer: " << std::hex << result;
+}
+
+RegisteredServer::~RegisteredServer() { CallExport("DllUnregisterServer"); }
+
+HRESULT RegisteredServer::CallExport(const char* name) const {
+    auto* exported = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(Module(), name)));
+    return exported == nullptr ? E_FAIL : exported();
+}
+
 RegisteredTypeLibrary::RegisteredTypeLibrary() {
     const std::wstring path = LoadedServer::DllPath();
     ITypeLib* library = nullptr;

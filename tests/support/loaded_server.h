@@ -35,6 +35,18 @@ private:
     HRESULT(STDAPICALLTYPE* canUnloadNow_)();
 };
 
+// The loaded tarvik.DLL registered through its own DllRegisterServer for the life of the
+// object, so that the platform's registry lookups (misc status, user type, verbs) and
+// creation by CLSID (CoCreateInstance, OleCreate, OleLoad) find it.
+class RegisteredServer : public LoadedServer {
+public:
+    RegisteredServer();
+    ~RegisteredServer();
+
+private:
+    HRESULT CallExport(const char* name) const;
+};
+
 // Registers the type library held in tarvik.DLL for the life of the object.
 class RegisteredTypeLibrary {
 public:
