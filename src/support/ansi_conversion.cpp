@@ -27,3 +27,14 @@ HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcep
     out = std::move(buffer);
     return S_OK;
 }
+
+void ConvertToAnsiField(const wchar_t* text, int length, char* field, int fieldSize) noexcept {
+    field[0] = 0;
+    if (length == 0) return;
+    const int written = WideCharToMultiByte(CP_ACP, 0, text, length, field, fieldSize, nullptr, nullptr);
+    if (written <= 0) {
+        field[0] = 0;
+    } else if (written < fieldSize) {
+        field[written] = 0;
+    }
+}

@@ -12,3 +12,8 @@ HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcep
 
 // A new[]-allocated, NUL-terminated wide copy of ANSI text; failures as above.
 HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcept;
+
+// Up to length wide characters into a fixed field of fieldSize bytes (a device name, say),
+// terminated when there is room; the field is left empty when the text does not convert
+// or fit.
+void ConvertToAnsiField(const wchar_t* text, int length, char* field, int fieldSize) noexcept;
