@@ -32,16 +32,8 @@ void CopyRun(BYTE* target, const BYTE* source, size_t sourceOffset, size_t size,
 
 // A 32-character name field; left empty when the name does not fit.
 void NarrowName(BYTE (&field)[CCHDEVICENAME], const WCHAR (&source)[CCHDEVICENAME]) {
-    auto* target = reinterpret_cast<char*>(field);
-    target[0] = 0;
     const int length = static_cast<int>(wcsnlen(source, CCHDEVICENAME));
-    if (length == 0) return;
-    const int written = WideCharToMultiByte(CP_ACP, 0, source, length, target, CCHDEVICENAME, nullptr, nullptr);
-    if (written <= 0) {
-        target[0] = 0;
-    } else if (written < CCHDEVICENAME) {
-        target[written] = 0;
-    }
+    ConvertToAnsiField(source, length, reinterpret_cast<char*>(field), CCHDEVICENAME);
 }
 
 }  // namespace

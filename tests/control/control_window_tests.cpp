@@ -8,59 +8,27 @@
 #include <cstring>
 
 #include "control/container_fixture.h"
+#include "support/dib_canvas.h"
 
 namespace {
 
-// A 32-bit DIB section to paint into, filled with grey first.
-class Canvas {
+// A 200 x 100 canvas filled with grey.
+class Canvas : public DibCanvas {
 public:
-    Canvas() : dc_(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = kGrey;
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC DC() const { return dc_; }
-    DWORD At(int x, int y) const {
-        GdiFlush();
-        return bits_[y * kWidth + x] & 0x00FFFFFF;
-    }
-    int CountBlack(int left, int top, int right, int bottom) const {
-        int count = 0;
-        for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x) count += At(x, y) == 0 ? 1 : 0;
-        }
-        return count;
-    }
+    static constexpr DWORD kGrey = 0x808080;
+    Canvas() : DibCanvas(200, 100, kGrey) {}
+
     // The control's picture on bounds: a black frame, white inside, the caption's black
     // strokes around the centre, grey outside.
     void ExpectControlOn(const RECT& b) const {
-        EXPECT_EQ(At(b.left, b.top), 0u);
-        EXPECT_EQ(At(b.right - 1, b.bottom - 1), 0u);
-        EXPECT_EQ(At(b.left + 2, b.top + 2), 0xFFFFFFu);
+        EXPECT_EQ(At(b.left, b.top), kBlack);
+        EXPECT_EQ(At(b.right - 1, b.bottom - 1), kBlack);
+        EXPECT_EQ(At(b.left + 2, b.top + 2), kWhite);
         EXPECT_EQ(At(b.right, b.bottom), kGrey);
         const int x = (b.left + b.right) / 2;
         const int y = (b.top + b.bottom) / 2;
         EXPECT_GT(CountBlack(x - 30, y - 14, x + 30, y + 4), 20) << "the caption";
     }
-
-    static constexpr int kWidth = 200;
-    static constexpr int kHeight = 100;
-    static constexpr DWORD kGrey = 0x808080;
-
-private:
-    HDC dc_;
-    HBITMAP bitmap_ = nullptr;
-    DWORD* bits_ = nullptr;
-    HGDIOBJ old_ = nullptr;
 };
 
 bool HasUpdateRegion(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "support/dib_canvas.h"
 #include "support/loaded_server.h"
 
 namespace {
@@ -17,47 +18,12 @@ constexpr DWORD kBackground = 0x00336699;
 constexpr DWORD kBlack = 0x00000000;
 constexpr DWORD kWhite = 0x00FFFFFF;
 
-// A 200 x 100 top-down 32-bit DIB section selected into a memory DC, filled with one colour.
-class Canvas {
+// A 200 x 100 canvas filled with one colour.
+class Canvas : public DibCanvas {
 public:
-    Canvas() : dc_(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = kBackground;
-    }
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC DC() const { return dc_; }
-    DWORD At(int x, int y) const {
-        GdiFlush();
-        return bits_[y * kWidth + x] & 0x00FFFFFF;
-    }
-    // The smallest rectangle around the black pixels of an area; empty when there are none.
-    RECT BlackBox(int left, int top, int right, int bottom) const {
-        RECT box{right, bottom, left, top};
-        for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x) {
-                if (At(x, y) != kBlack) continue;
-                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                       std::max<LONG>(box.bottom, y + 1)};
-            }
-        }
-        return box;
-    }
-
     static constexpr int kWidth = 200;
     static constexpr int kHeight = 100;
-
-private:
-    HDC dc_;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    DWORD* bits_ = nullptr;
+    Canvas() : DibCanvas(kWidth, kHeight, kBackground) {}
 };
 
 // The drawing expected for bounds (10, 20, 110, 70) in device pixels: a black frame on the
