@@ -22,9 +22,18 @@ HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcep
     const int size = lstrlenA(text) + 1;
     std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[static_cast<size_t>(size)]);
     if (!buffer) return E_OUTOFMEMORY;
-    buffer[0] = 0;
-    if (MultiByteToWideChar(CP_ACP, 0, text, -1, buffer.get(), size) <= 0) return LastErrorResult();
+    const HRESULT result = ConvertToWideInto(text, buffer.get(), size);
+    if (FAILED(result)) return result;
     out = std::move(buffer);
+    return S_OK;
+}
+
+HRESULT ConvertToWideInto(const char* text, wchar_t* buffer, int size) noexcept {
+    buffer[0] = 0;
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, size) <= 0) {
+        buffer[0] = 0;
+        return LastErrorResult();
+    }
     return S_OK;
 }
 

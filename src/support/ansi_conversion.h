@@ -13,6 +13,11 @@ HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcep
 // A new[]-allocated, NUL-terminated wide copy of ANSI text; failures as above.
 HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcept;
 
+// The same into the caller's buffer of size wide characters, which holds at least
+// lstrlenA(text) + 1 (every ANSI byte yields at most one UTF-16 unit).  On failure the
+// buffer holds the empty string and the result is the system's error.
+HRESULT ConvertToWideInto(const char* text, wchar_t* buffer, int size) noexcept;
+
 // Up to length wide characters into a fixed field of fieldSize bytes (a device name, say),
 // terminated when there is room; the field is left empty when the text does not convert
 // or fit.

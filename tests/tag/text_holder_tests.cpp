@@ -75,6 +75,23 @@ TEST(TextBridge, RoundTripsEveryCharacterOfTheCodePage) {
     EXPECT_EQ(std::string(back.get()), text);
 }
 
+TEST(TextBridge, ShortAndLongTextsConvertAlike) {
+    // A tag's short texts convert in the call's own storage, longer ones on the heap: every
+    // length on both sides of that gives the system's own conversion, double-byte
+    // characters included where the code page has them.
+    const std::string piece = GetACP() == 932 ? "a\x83\x5E" : "a\xE9";
+    std::string text;
+    for (int length = 0; length < 200; ++length) {
+        UniqueBstr wide(AnsiToWide(text.c_str()));
+        ASSERT_NE(wide.Get(), nullptr);
+        std::wstring expected(text.size() + 1, L'\0');
+        expected.resize(static_cast<size_t>(
+            MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &expected[0], static_cast<int>(expected.size())) - 1));
+        EXPECT_EQ(std::wstring(wide.Get(), wide.Length()), expected) << text.size() << " bytes";
+        text += piece[static_cast<size_t>(length) % piece.size()];
+    }
+}
+
 TEST(TextBridge, WideToAnsiSizesItsBufferFromTheConversion) {
     // Characters that take two bytes each need more than one byte per character.
     const wchar_t* text = GetACP() == 932 ? L"\x30BF\x30A4\x30C8\x30EB" : L"\x00E9\x00E8";
