@@ -2,16 +2,23 @@
 # Builds the benchmark programs (bench/) and runs them under Wine: in full on the 64-bit
 # build and briefly on the 32-bit one.  They print figures and fail nothing; the figures
 # are also kept in build/<arch>/bench.txt.
-# Usage: tools/bench.sh [--brief] [x86_64] [i686]   (default: both; --brief makes both brief)
+# Usage: tools/bench.sh [--brief] [--spread] [x86_64] [i686]
+#   (default: both architectures; --brief makes both brief)
+# The programs and their Wine server run on one processor (taskset -c 0): a call that goes
+# to the Wine server (opening a file, a DC for the screen, a registry key) costs three to
+# four times as much when the two processes sit on different processors of this virtual
+# machine, and varies with whatever else runs.  --spread leaves them to the scheduler.
 # Run it on a quiet machine: the rounds are interleaved so that noise falls on every
 # variant alike, but a busy machine still widens the spread.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 brief_all=
+pin=(taskset -c 0)
 arches=()
 for arg in "$@"; do
     case "$arg" in
         --brief) brief_all=1 ;;
+        --spread) pin=() ;;
         i686 | x86_64) arches+=("$arg") ;;
         *) echo "bench: unknown argument $arg" >&2; exit 1 ;;
     esac
@@ -32,13 +39,18 @@ for arch in "${arches[@]}"; do
     brief=
     if [ "$arch" = i686 ] || [ -n "$brief_all" ]; then brief=--brief; fi
     out=$root/build/$arch/bench.txt
+    # The prefix's Wine server, if one still runs, ends first, so the programs start one
+    # where they run themselves.
+    (. "$root/tools/wine-env.sh" "$arch" && "$(dirname "$WINELOADER")/wineserver" -w)
     {
         echo "==== tarvik benchmarks, $arch${brief:+ (brief)}, $(date -u '+%Y-%m-%d %H:%M UTC')"
         echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores," \
              "$(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo); $(uname -sr)"
-        echo "wine: $("$root/tools/wine-run.sh" "$arch" --version); load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+        echo "wine: $("$root/tools/wine-run.sh" "$arch" --version); load average: $(cut -d' ' -f1-3 /proc/loadavg);" \
+             "${pin[*]:-no taskset}"
         for program in "${programs[@]}"; do
-            "$root/tools/wine-run.sh" "$arch" "$root/build/$arch/bin/$program.exe" $brief || echo "$program ended with $?"
+            "${pin[@]}" "$root/tools/wine-run.sh" "$arch" "$root/build/$arch/bin/$program.exe" $brief ||
+                echo "$program ended with $?"
         done
     } 2>&1 | tee "$out"
     echo "(kept in ${out#$root/})"
