@@ -147,8 +147,8 @@ int main(int argc, char** argv) {
     InterfacePtr<IViewObject> view;
     InterfacePtr<IDataObject> data;
     InterfacePtr<IOleInPlaceObject> inPlace;
-    if (!control || FAILED(control.QueryInto(IID_IViewObject, view)) || FAILED(control.QueryInto(IID_IDataObject, data)) ||
-        FAILED(control.QueryInto(IID_IOleInPlaceObject, inPlace))) {
+    if (!control || FAILED(control.QueryInto(IID_IViewObject, view)) ||
+        FAILED(control.QueryInto(IID_IDataObject, data)) || FAILED(control.QueryInto(IID_IOleInPlaceObject, inPlace))) {
         std::printf("cannot create the control\n");
         return 1;
     }
@@ -189,8 +189,8 @@ int main(int argc, char** argv) {
         {"bare: memory metafile, three calls, METAFILEPICT", [&](int) { MakeMetafilePictureBare(pictures, false); },
          double(pictures)},
         {"GetData and ReleaseStgMedium", [&](int) { GetMetafilePicture(data.Get(), pictures); }, double(pictures)},
-        {"bare + a DISPLAY DC and the screen's pixels per inch",
-         [&](int) { MakeMetafilePictureBare(pictures, true); }, double(pictures)},
+        {"bare + a DISPLAY DC and the screen's pixels per inch", [&](int) { MakeMetafilePictureBare(pictures, true); },
+         double(pictures)},
     };
     std::printf("%d rounds of %d pictures each, interleaved\n", rounds, pictures);
     const RoundTimes metafileTimes = RunInterleaved(metafiles, rounds);

@@ -13,7 +13,7 @@
 struct BenchVariant {
     std::string Name;
     std::function<void(int round)> Run;  // one timed pass; the warm-up pass is round 0 too
-    double Units;               // what one pass does (files, calls), to give a time per unit
+    double Units;                        // what one pass does (files, calls), to give a time per unit
 };
 
 // Seconds per pass, by variant, in round order.

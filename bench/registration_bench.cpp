@@ -126,13 +126,12 @@ int main(int argc, char** argv) {
     std::vector<BenchVariant> sizes;
     for (ScaledScript& script : scripts) {
         char label[96];
-        std::snprintf(label, sizeof label, "%3dx: %zu bytes, %zu keys, run %d times", script.Copies,
-                      script.Text.size(), script.Keys, script.Repeats);
+        std::snprintf(label, sizeof label, "%3dx: %zu bytes, %zu keys, run %d times", script.Copies, script.Text.size(),
+                      script.Keys, script.Repeats);
         sizes.push_back({label, [&](int) { script.Run(scratch, true); }, double(script.Keys * script.Repeats)});
     }
     const int scaleRounds = run.Pick(11, 5);
-    std::printf("%d rounds of 1x 10x 100x, interleaved; per key, register and unregister pass together\n",
-                scaleRounds);
+    std::printf("%d rounds of 1x 10x 100x, interleaved; per key, register and unregister pass together\n", scaleRounds);
     const RoundTimes scaleTimes = RunInterleaved(sizes, scaleRounds);
     PrintVariantTable(sizes, scaleTimes, "key");
     double lowest = 0;

@@ -112,14 +112,15 @@ void MeasureGrowth(const char* title, int cycles, const std::function<void()>& c
     }
     const Counts growth = Difference(last, start);
     const int measured = step * checkpoints;
-    std::printf("  growth over the last %d cycles: committed %+lld, PagefileUsage %+lld, heap %+lld bytes "
-                "(%+.2f a cycle), handles %+lld, windows %+lld; %.1f s\n",
-                measured, growth.Committed, growth.Pagefile, growth.Heap, double(growth.Heap) / measured,
-                growth.Handles, growth.Windows, watch.Seconds());
+    std::printf(
+        "  growth over the last %d cycles: committed %+lld, PagefileUsage %+lld, heap %+lld bytes "
+        "(%+.2f a cycle), handles %+lld, windows %+lld; %.1f s\n",
+        measured, growth.Committed, growth.Pagefile, growth.Heap, double(growth.Heap) / measured, growth.Handles,
+        growth.Windows, watch.Seconds());
     // Heaps keep freed blocks and commit in steps of 64 KB: less than a step over all the
     // cycles is no growth with their number.
-    const bool flat = growth.Heap < 16 * 1024 && growth.Committed < 256 * 1024 && growth.Handles <= 0 &&
-                      growth.Windows <= 0;
+    const bool flat =
+        growth.Heap < 16 * 1024 && growth.Committed < 256 * 1024 && growth.Handles <= 0 && growth.Windows <= 0;
     std::printf("  grows with the cycles: %s\n", flat ? "no" : "YES");
 }
 

@@ -22,8 +22,8 @@ size_t CountKeysBelow(HKEY key) {
 }  // namespace
 
 ScratchClasses::ScratchClasses() : path_("Software\\TarvikBench\\" + std::to_string(GetCurrentProcessId())) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\Classes").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &classes_, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\Classes").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes_,
+                    nullptr);
 }
 
 ScratchClasses::~ScratchClasses() {

@@ -25,7 +25,8 @@ public:
     template <class Interface>
     InterfacePtr<Interface> Create(REFIID iid) const {
         InterfacePtr<Interface> object;
-        if (InterfacePtr<IClassFactory> factory = Factory()) factory->CreateInstance(nullptr, iid, object.ReceiveVoid());
+        const InterfacePtr<IClassFactory> factory = Factory();
+        if (factory) factory->CreateInstance(nullptr, iid, object.ReceiveVoid());
         return object;
     }
 

@@ -58,8 +58,8 @@ Slice SliceOfRound(const TagFileSet& files, int round) {
 void ReadBareTag(const char* path, BareTag& tag, bool checkDisk = false) {
     std::memset(&tag, 0, sizeof tag);
     tag.Genre = 255;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     if (checkDisk && GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
@@ -311,7 +311,8 @@ int main(int argc, char** argv) {
     const std::vector<BenchVariant> readers = {
         reader("a   bare Win32 loop", 0, [&](const Slice& slice) { return ReadBare(files, slice); }),
         reader("a2  bare loop + five BSTRs", 1, [&](const Slice& slice) { return ReadBareWithBstrs(files, slice); }),
-        reader("b   early-bound Ilumex", 2, [&](const Slice& slice) { return ReadEarlyBound(tag.Get(), files, slice); }),
+        reader("b   early-bound Ilumex", 2,
+               [&](const Slice& slice) { return ReadEarlyBound(tag.Get(), files, slice); }),
         reader("c   late-bound, DISPIDs once", 3,
                [&](const Slice& slice) { return ReadLateBound(dispatch.Get(), files, slice, ids, false); }),
         reader("d   late-bound, GetIDsOfNames each call", 4,
@@ -336,8 +337,8 @@ int main(int argc, char** argv) {
 
     PrintSection("where the bare loop's time goes");
     const std::vector<BenchVariant> stages = {
-        {"CreateFileA, CloseHandle", [&](int round) { TouchFiles(files, SliceOfRound(files, round), FileStage::OpenClose); },
-         sliceSize},
+        {"CreateFileA, CloseHandle",
+         [&](int round) { TouchFiles(files, SliceOfRound(files, round), FileStage::OpenClose); }, sliceSize},
         {"CreateFileA, SetFilePointer, CloseHandle",
          [&](int round) { TouchFiles(files, SliceOfRound(files, round), FileStage::Move); }, sliceSize},
         {"CreateFileA, SetFilePointer, ReadFile, CloseHandle",
@@ -362,15 +363,18 @@ int main(int argc, char** argv) {
     ScriptReader fewFiles(files, files.Count() / 10);
     ScriptReader allFiles(files, files.Count());
     const std::vector<BenchVariant> scripted = {
-        {"b   early-bound Ilumex", [&](int) { ReadEarlyBound(tag.Get(), files, {0, files.Count()}); },
+        {"b   early-bound Ilumex",
+         [&](int) {
+             ReadEarlyBound(tag.Get(), files, {0, files.Count()});
+         },
          double(files.Count())},
         {"e   cscript, a tenth of the files", [&](int) { fewFiles.Run(); }, double(fewFiles.Count())},
         {"e   cscript, all files", [&](int) { allFiles.Run(); }, double(allFiles.Count())},
     };
     const int scriptRounds = run.Pick(5, 2);
     PrintSection("a VBScript under cscript, against b");
-    std::printf("%d rounds of b e e, interleaved; e timed on %d and %d files, so its start-up cancels\n",
-                scriptRounds, fewFiles.Count(), allFiles.Count());
+    std::printf("%d rounds of b e e, interleaved; e timed on %d and %d files, so its start-up cancels\n", scriptRounds,
+                fewFiles.Count(), allFiles.Count());
     const RoundTimes scriptTimes = RunInterleaved(scripted, scriptRounds, 500);
     std::vector<double> scriptPerFile;
     std::vector<double> scriptOverEarly;

@@ -42,7 +42,8 @@ FORMATETC MetafileFormat() { return {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT,
 const std::vector<Probe>& Probes() {
     static const std::vector<Probe> probes = {
         // IUnknown, Ilumex and IDispatch
-        {"QueryInterface(null)", [](IUnknown* object) { return object->QueryInterface(IID_IOleObject, nullptr); }, true},
+        {"QueryInterface(null)", [](IUnknown* object) { return object->QueryInterface(IID_IOleObject, nullptr); },
+         true},
         {"LoadMP3Head(null)", [](IUnknown* object) { return ON(Ilumex)->LoadMP3Head(nullptr); }, false},
         {"GetTitle(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetTitle(nullptr); }, true},
         {"GetArtist(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetArtist(nullptr); }, true},
@@ -75,15 +76,15 @@ const std::vector<Probe>& Probes() {
         // IViewObject, IViewObject2, IViewObjectEx
         {"Draw(all null)",
          [](IUnknown* object) {
-             return ON(IViewObject)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr, 0);
+             return ON(IViewObject)
+                 ->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
          },
          false},
         {"Draw(bounds, no DC)",
          [](IUnknown* object) {
              const RECTL bounds = {0, 0, 10, 10};
-             return ON(IViewObject)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, &bounds, nullptr,
-                                          nullptr, 0);
+             return ON(IViewObject)
+                 ->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, &bounds, nullptr, nullptr, 0);
          },
          false},
         {"GetColorSet(null)",
@@ -91,8 +92,8 @@ const std::vector<Probe>& Probes() {
              return ON(IViewObject)->GetColorSet(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr);
          },
          true},
-        {"Freeze(null)", [](IUnknown* object) { return ON(IViewObject)->Freeze(DVASPECT_CONTENT, -1, nullptr, nullptr); },
-         true},
+        {"Freeze(null)",
+         [](IUnknown* object) { return ON(IViewObject)->Freeze(DVASPECT_CONTENT, -1, nullptr, nullptr); }, true},
         {"Unfreeze", [](IUnknown* object) { return ON(IViewObject)->Unfreeze(0); }, false},
         {"SetAdvise(null)", [](IUnknown* object) { return ON(IViewObject)->SetAdvise(DVASPECT_CONTENT, 0, nullptr); },
          false},
@@ -139,9 +140,7 @@ const std::vector<Probe>& Probes() {
          [](IUnknown* object) { return ON(IOleInPlaceObjectWindowless)->OnWindowMessage(WM_PAINT, 0, 0, nullptr); },
          false},
         {"OnWindowMessage(WM_SETFOCUS, null)",
-         [](IUnknown* object) {
-             return ON(IOleInPlaceObjectWindowless)->OnWindowMessage(WM_SETFOCUS, 0, 0, nullptr);
-         },
+         [](IUnknown* object) { return ON(IOleInPlaceObjectWindowless)->OnWindowMessage(WM_SETFOCUS, 0, 0, nullptr); },
          false},
         {"OnWindowMessage(WM_MOUSEACTIVATE, null)",
          [](IUnknown* object) {
@@ -176,7 +175,9 @@ const std::vector<Probe>& Probes() {
         {"SetMoniker(null)", [](IUnknown* object) { return ON(IOleObject)->SetMoniker(OLEWHICHMK_OBJREL, nullptr); },
          false},
         {"GetMoniker(null)",
-         [](IUnknown* object) { return ON(IOleObject)->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJREL, nullptr); },
+         [](IUnknown* object) {
+             return ON(IOleObject)->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJREL, nullptr);
+         },
          true},
         {"InitFromData(null)", [](IUnknown* object) { return ON(IOleObject)->InitFromData(nullptr, TRUE, 0); }, false},
         {"GetClipboardData(null)", [](IUnknown* object) { return ON(IOleObject)->GetClipboardData(0, nullptr); }, true},
@@ -299,9 +300,7 @@ const std::vector<Probe>& Probes() {
         // IProvideClassInfo, IProvideClassInfo2
         {"GetClassInfo(null)", [](IUnknown* object) { return ON(IProvideClassInfo)->GetClassInfo(nullptr); }, true},
         {"GetGUID(null)",
-         [](IUnknown* object) {
-             return ON(IProvideClassInfo2)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr);
-         },
+         [](IUnknown* object) { return ON(IProvideClassInfo2)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr); },
          true},
     };
     return probes;
@@ -323,10 +322,14 @@ enum class ObjectState { Fresh, InPlace, Closed, SiteTakenBack };
 
 const char* NameOf(ObjectState state) {
     switch (state) {
-        case ObjectState::Fresh: return "fresh";
-        case ObjectState::InPlace: return "in place";
-        case ObjectState::Closed: return "closed";
-        case ObjectState::SiteTakenBack: return "site taken back";
+        case ObjectState::Fresh:
+            return "fresh";
+        case ObjectState::InPlace:
+            return "in place";
+        case ObjectState::Closed:
+            return "closed";
+        case ObjectState::SiteTakenBack:
+            return "site taken back";
     }
     return "?";
 }
@@ -370,11 +373,11 @@ TEST_P(InterfaceRobustness, EveryMethodGivesADefinedCodeAndNullOutPointersAreRef
         InterfacePtr<IUnknown> identity = MakeObject();
         ASSERT_TRUE(identity) << probe.Name;
         const HRESULT result = probe.Call(identity.Get());
-        EXPECT_TRUE(IsDefinedCode(result)) << probe.Name << " when " << NameOf(GetParam()) << ": 0x" << std::hex
-                                           << result;
+        EXPECT_TRUE(IsDefinedCode(result))
+            << probe.Name << " when " << NameOf(GetParam()) << ": 0x" << std::hex << result;
         if (probe.NullOut) {
-            EXPECT_TRUE(FAILED(result)) << probe.Name << " when " << NameOf(GetParam()) << " succeeded: 0x"
-                                        << std::hex << result;
+            EXPECT_TRUE(FAILED(result)) << probe.Name << " when " << NameOf(GetParam()) << " succeeded: 0x" << std::hex
+                                        << result;
         }
         // Still an object a container can use.
         InterfacePtr<IOleObject> control;

@@ -21,10 +21,10 @@ struct Apartment {
     const LoadedServer* Server = nullptr;
     HANDLE Start = nullptr;
     volatile LONG* Ready = nullptr;
-    std::wstring Path;     // a file with this apartment's own title
+    std::wstring Path;  // a file with this apartment's own title
     std::wstring Title;
-    int ObjectsRead = 0;   // objects whose title came back right
-    std::string Failure;   // the first thing that went wrong
+    int ObjectsRead = 0;  // objects whose title came back right
+    std::string Failure;  // the first thing that went wrong
 };
 
 void Fail(Apartment& apartment, const std::string& what, HRESULT result) {

@@ -149,9 +149,9 @@ TEST(TagRandomFiles, EveryFieldIsWhatTheFormatSaysAndLoadsRepeatExactly) {
             const TagFields first = Read(tag.Get());
             ASSERT_EQ(Load(tag.Get(), path), S_OK);
             const TagFields again = Read(tag.Get());
-            EXPECT_TRUE(first == expected) << "file " << i << " of seed " << seed << ", " << bytes.size()
-                                           << " bytes\n  read     " << Describe(first) << "\n  expected "
-                                           << Describe(expected);
+            EXPECT_TRUE(first == expected)
+                << "file " << i << " of seed " << seed << ", " << bytes.size() << " bytes\n  read     "
+                << Describe(first) << "\n  expected " << Describe(expected);
             EXPECT_TRUE(again == first) << "file " << i << ": a second load read " << Describe(again);
         }
         // Both kinds must have come about, or the run proves little.
@@ -176,8 +176,9 @@ TEST(TagRandomFiles, FailedLoadsBetweenRandomFilesLeaveTheRecordCleared) {
             ASSERT_EQ(Load(tag.Get(), full), S_OK);
             const std::wstring& failing = failures[random() % 4];
             ASSERT_EQ(Load(tag.Get(), failing), S_OK);
-            EXPECT_TRUE(Read(tag.Get()) == TagFields()) << "after loading \"" << std::string(failing.begin(), failing.end())
-                                                        << "\": " << Describe(Read(tag.Get()));
+            EXPECT_TRUE(Read(tag.Get()) == TagFields())
+                << "after loading \"" << std::string(failing.begin(), failing.end())
+                << "\": " << Describe(Read(tag.Get()));
         }
         EXPECT_EQ(tag->LoadMP3Head(nullptr), S_OK);
         EXPECT_TRUE(Read(tag.Get()) == TagFields());
