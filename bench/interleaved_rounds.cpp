@@ -50,10 +50,6 @@ std::vector<double> RoundRatios(const std::vector<double>& numerator, const std:
 
 }  // namespace
 
-double PairedRatio(const std::vector<double>& numerator, const std::vector<double>& denominator) {
-    return Median(RoundRatios(numerator, denominator));
-}
-
 double MicrosecondsPerUnit(const BenchVariant& variant, const std::vector<double>& seconds) {
     return Median(seconds) * 1e6 / variant.Units;
 }

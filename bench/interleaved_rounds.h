@@ -27,8 +27,6 @@ RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds,
 double Median(std::vector<double> values);
 // The value below which the given fraction of the values lie (0.25: the lower quartile).
 double Quantile(std::vector<double> values, double fraction);
-// The median of numerator[i] / denominator[i].
-double PairedRatio(const std::vector<double>& numerator, const std::vector<double>& denominator);
 
 // A variant's median time per unit in microseconds, and its units per second.
 double MicrosecondsPerUnit(const BenchVariant& variant, const std::vector<double>& seconds);
