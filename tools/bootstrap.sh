@@ -19,6 +19,7 @@ packages_64=(
     lame id3v2 eyed3 sox
     xvfb xauth imagemagick
     locales binutils
+    faketime wixl msitools zip unzip
 )
 packages_32=(wine32:i386)
 

@@ -1,0 +1,137 @@
+// The release packages installed for real by Wine's msiexec, silently, in a prefix of
+// their own: the examples of the developer archive work against each installed package,
+// uninstalling leaves no file and no registry entry behind, the installed registration is
+// the one regsvr32 writes, and the two architectures live side by side.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "packages/installed_product.h"
+
+namespace {
+
+void ExpectSampleTags(const ProgramRun& run) {
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_NE(run.Output.find("Title    Morning Light"), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("Artist   Tarvik Ensemble"), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("Genre    12"), std::string::npos) << run.Output;
+}
+
+void ExpectWorking(const PackageArch& arch) {
+    SCOPED_TRACE(arch.Name);
+    EXPECT_TRUE(FileExists(LibraryPath(arch)));
+    EXPECT_TRUE(FileExists(TypeLibraryPath()));
+    ExpectSampleTags(RunScriptExample(arch));
+}
+
+void Install(const PackageArch& arch) {
+    const ProgramRun run = RunMsiexec(L"/i", arch);
+    ASSERT_EQ(run.ExitCode, 0u) << run.Output;
+}
+
+void Uninstall(const PackageArch& arch) {
+    const ProgramRun run = RunMsiexec(L"/x", arch);
+    ASSERT_EQ(run.ExitCode, 0u) << run.Output;
+}
+
+void ExpectNothingLeft(const RegistryState& before) {
+    for (const PackageArch* arch : {&kX86, &kX64}) EXPECT_FALSE(FolderExists(FolderOf(LibraryPath(*arch))));
+    EXPECT_FALSE(FolderExists(FolderOf(TypeLibraryPath())));
+    const std::vector<std::string> differences = CompareRegistryStates(before, ReadRegistryState());
+    std::string listed;
+    for (const std::string& line : differences) listed += line + "\n";
+    EXPECT_TRUE(differences.empty()) << listed;
+}
+
+// regsvr32 registers the type library from the DLL; the packages register the same type
+// library from its shared file, so that either architecture can go without the other.
+std::vector<RegistryTree> AsInstalled(std::vector<RegistryTree> trees, const std::wstring& library) {
+    const std::wstring folder = FolderOf(library) + L"\\";
+    const std::wstring typeLibrary = TypeLibraryPath();
+    for (auto& [path, values] : trees.back().Keys) {
+        for (auto& [name, value] : values) {
+            if (value.first != REG_SZ) continue;
+            const std::wstring text(reinterpret_cast<const wchar_t*>(value.second.data()));
+            const std::wstring moved = text == library ? typeLibrary : text == folder ? FolderOf(typeLibrary) + L"\\" : text;
+            const BYTE* bytes = reinterpret_cast<const BYTE*>(moved.c_str());
+            value.second.assign(bytes, bytes + (moved.size() + 1) * sizeof(wchar_t));
+        }
+    }
+    return trees;
+}
+
+class InstallerPackages : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The script engines register their own type libraries the first time they run:
+        // let that happen before any registry state is taken.
+        for (const PackageArch* arch : {&kX86, &kX64}) RunScriptExample(*arch);
+    }
+};
+
+class EachPackage : public InstallerPackages, public testing::WithParamInterface<const PackageArch*> {};
+
+TEST_P(EachPackage, InstallsWorksAndUninstallsWithoutATrace) {
+    const PackageArch& arch = *GetParam();
+    const RegistryState before = ReadRegistryState();
+    ASSERT_TRUE(ReadUninstallEntry(arch).Keys.empty());
+
+    Install(arch);
+    ExpectWorking(arch);
+    ExpectSampleTags(RunProgramExample(arch));
+    const RegistryTree entry = ReadUninstallEntry(arch);
+    EXPECT_FALSE(entry.Keys.empty()) << "no entry in the list of installed programs";
+    const std::vector<RegistryTree> installed = ReadProductRegistration(arch);
+    for (const RegistryTree& tree : installed) EXPECT_FALSE(tree.Keys.empty());
+
+    Uninstall(arch);
+    ExpectNothingLeft(before);
+    EXPECT_EQ(RunScriptExample(arch).Output.find("Morning Light"), std::string::npos);
+
+    // The same DLL at the same place, registered by regsvr32 instead.
+    const std::wstring library = LibraryPath(arch);
+    ASSERT_TRUE(CreateDirectoryW(FolderOf(library).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((SdkFolder() + L"\\bin\\" + arch.Name + L"\\tarvik.DLL").c_str(), library.c_str(), TRUE));
+    EXPECT_EQ(RunRegsvr32(arch, L"", library).ExitCode, 0u);
+    const std::vector<RegistryTree> registered = ReadProductRegistration(arch);
+    EXPECT_EQ(RunRegsvr32(arch, L"/u", library).ExitCode, 0u);
+    DeleteFileW(library.c_str());
+    RemoveDirectoryW(FolderOf(library).c_str());
+    EXPECT_EQ(installed, AsInstalled(registered, library));
+    ExpectNothingLeft(before);
+}
+
+std::string ArchName(const testing::TestParamInfo<const PackageArch*>& arch) {
+    const std::wstring name = arch.param->Name;
+    return std::string(name.begin(), name.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, EachPackage, testing::Values(&kX86, &kX64), ArchName);
+
+TEST_F(InstallerPackages, InstallingTheSameVersionAgainKeepsOneWorkingProduct) {
+    const RegistryState before = ReadRegistryState();
+    Install(kX64);
+    Install(kX64);
+    ExpectWorking(kX64);
+    Uninstall(kX64);
+    ExpectNothingLeft(before);
+}
+
+TEST_F(InstallerPackages, BothArchitecturesLiveSideBySideAndLeaveOneByOne) {
+    const RegistryState before = ReadRegistryState();
+    Install(kX64);
+    Install(kX86);
+    ExpectWorking(kX64);
+    ExpectWorking(kX86);
+    EXPECT_FALSE(ReadUninstallEntry(kX64).Keys.empty());
+    EXPECT_FALSE(ReadUninstallEntry(kX86).Keys.empty());
+
+    // The shared type library stays while the other architecture needs it.
+    Uninstall(kX86);
+    EXPECT_FALSE(FileExists(LibraryPath(kX86)));
+    ExpectWorking(kX64);
+    Uninstall(kX64);
+    ExpectNothingLeft(before);
+}
+
+}  // namespace
