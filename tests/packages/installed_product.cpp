@@ -35,16 +35,6 @@ RegistryTree ReadKey(HKEY root, const std::wstring& path, REGSAM view) {
     return tree;
 }
 
-std::wstring TextValue(const RegistryTree& tree, const wchar_t* name) {
-    auto top = tree.Keys.find(L"");
-    if (top == tree.Keys.end()) return {};
-    auto value = top->second.find(name);
-    if (value == top->second.end() || value->second.first != REG_SZ) return {};
-    std::wstring text(reinterpret_cast<const wchar_t*>(value->second.second.data()), value->second.second.size() / 2);
-    while (!text.empty() && text.back() == L'\0') text.pop_back();
-    return text;
-}
-
 bool StartsWith(const std::wstring& text, const std::wstring& start) { return text.compare(0, start.size(), start) == 0; }
 
 // Windows Installer's own folders, which stay once it has installed anything at all.
@@ -99,6 +89,13 @@ std::wstring PackageFile(const PackageArch& arch) {
 }
 
 std::wstring SdkFolder() { return Environment(L"TARVIK_SDK"); }
+
+std::wstring PackageVersion(const PackageArch& arch) {
+    const std::wstring file = PackageFile(arch);
+    const size_t name = file.rfind(L"\\tarvik-");
+    const size_t end = file.rfind(L'-');
+    return name != std::wstring::npos && name + 8 < end ? file.substr(name + 8, end - name - 8) : std::wstring();
+}
 
 std::wstring LibraryPath(const PackageArch& arch) { return Environment(arch.ProgramFiles) + L"\\tarvik\\tarvik.DLL"; }
 
@@ -163,6 +160,16 @@ std::vector<std::string> CompareRegistryStates(const RegistryState& before, cons
     CompareTrees("HKLM\\Software", before.Machine, after.Machine, differences);
     CompareTrees("HKCU\\Software", before.User, after.User, differences);
     return differences;
+}
+
+std::wstring TextValue(const RegistryTree& tree, const wchar_t* name) {
+    auto top = tree.Keys.find(L"");
+    if (top == tree.Keys.end()) return {};
+    auto value = top->second.find(name);
+    if (value == top->second.end() || value->second.first != REG_SZ) return {};
+    std::wstring text(reinterpret_cast<const wchar_t*>(value->second.second.data()), value->second.second.size() / 2);
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
 }
 
 bool FileExists(const std::wstring& path) {

@@ -22,6 +22,7 @@ extern const PackageArch kX64;
 // What the test run was given (environment of the launcher script).
 std::wstring PackageFile(const PackageArch& arch);  // ...\tarvik-<version>-<arch>.msi
 std::wstring SdkFolder();                           // the developer archive, unpacked, with examples built
+std::wstring PackageVersion(const PackageArch& arch);  // the <version> of the package's file name
 
 std::wstring LibraryPath(const PackageArch& arch);  // where the package puts tarvik.DLL
 std::wstring TypeLibraryPath();                     // the type library both packages share
@@ -39,6 +40,8 @@ std::vector<RegistryTree> ReadProductRegistration(const PackageArch& arch);
 
 // The uninstall entry (Programs and Features) of the package, or an empty tree.
 RegistryTree ReadUninstallEntry(const PackageArch& arch);
+// A text value of the top key of a tree; empty when absent.
+std::wstring TextValue(const RegistryTree& tree, const wchar_t* name);
 
 // Everything below HKLM\Software and HKCU\Software, both views.
 struct RegistryState {
