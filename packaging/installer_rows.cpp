@@ -1,6 +1,7 @@
 #include "installer_rows.h"
 
-#include <utility>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -40,15 +41,15 @@ bool StartsWith(const std::wstring& text, size_t at, const std::wstring& part) {
 
 // Registry table text is of the installer's Formatted type: brackets are escaped, and the
 // library's path and folder become references that the installer resolves at install time.
-std::wstring FormattedText(const std::wstring& text, const FileReference& file) {
-    const std::wstring folder = file.Path.substr(0, file.Path.rfind(L'\\') + 1);
+std::wstring FormattedText(const std::wstring& text, const InstalledFile& file) {
+    const std::wstring folder = file.RecordedPath.substr(0, file.RecordedPath.rfind(L'\\') + 1);
     std::wstring out;
     for (size_t i = 0; i < text.size();) {
-        if (StartsWith(text, i, file.Path)) {
-            out += file.FileReference;
-            i += file.Path.size();
+        if (StartsWith(text, i, file.RecordedPath)) {
+            out += file.File;
+            i += file.RecordedPath.size();
         } else if (StartsWith(text, i, folder)) {
-            out += file.FolderReference;
+            out += file.Folder;
             i += folder.size();
         } else {
             if (text[i] == L'[' || text[i] == L']') {
@@ -66,7 +67,7 @@ std::wstring FormattedText(const std::wstring& text, const FileReference& file) 
 
 class RowBuilder {
 public:
-    RowBuilder(const FileReference& file, std::vector<std::wstring>& problems) : file_(file), problems_(problems) {}
+    RowBuilder(const InstalledFile& file, std::vector<std::wstring>& problems) : file_(file), problems_(problems) {}
 
     // The key is to exist: created on install, removed with everything below it on
     // uninstall when `owned`, otherwise only created.
@@ -86,7 +87,7 @@ public:
             }
             case REG_DWORD: {
                 DWORD number = 0;
-                if (data.Bytes.size() == sizeof number) memcpy(&number, data.Bytes.data(), sizeof number);
+                if (data.Bytes.size() == sizeof number) std::memcpy(&number, data.Bytes.data(), sizeof number);
                 return Row(key, name, L"integer", std::to_wstring(static_cast<long>(number)));
             }
             default:
@@ -100,7 +101,7 @@ private:
         if (!FitsPackageCodePage(text)) problems_.push_back(where + L": text outside the package's code page");
         if (text.find(L"$(") != std::wstring::npos) problems_.push_back(where + L": text that wixl would read as a variable");
         const std::wstring formatted = FormattedText(text, file_);
-        const std::wstring folder = file_.Path.substr(0, file_.Path.rfind(L'\\'));
+        const std::wstring folder = file_.RecordedPath.substr(0, file_.RecordedPath.rfind(L'\\'));
         if (formatted.find(folder) != std::wstring::npos) problems_.push_back(where + L": the library's folder in an unexpected form");
         return formatted;
     }
@@ -113,7 +114,7 @@ private:
         return row;
     }
 
-    const FileReference& file_;
+    const InstalledFile& file_;
     std::vector<std::wstring>& problems_;
 };
 
@@ -140,7 +141,7 @@ void ReportChangedState(const RegistrySnapshot& before, const RegistrySnapshot& 
 }  // namespace
 
 InstallerRows RowsForRegistration(const RegistrySnapshot& before, const RegistrySnapshot& registered,
-                                  const FileReference& library, const FileReference& typeLibrary) {
+                                  const InstalledFile& library, const InstalledFile& typeLibrary) {
     InstallerRows rows;
     ReportChangedState(before, registered, rows.Problems);
     RowBuilder forLibrary(library, rows.Problems);

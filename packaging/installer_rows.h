@@ -11,10 +11,10 @@
 constexpr UINT kPackageCodePage = 1252;
 
 // Where a row's text names the registered library, the package names one of its files.
-struct FileReference {
-    std::wstring Path;             // the path as the registration wrote it
-    std::wstring FileReference;    // "[#fileId]", the installed file
-    std::wstring FolderReference;  // "[DIRECTORYID]", its folder (with the trailing backslash)
+struct InstalledFile {
+    std::wstring RecordedPath;  // the library's path as the registration wrote it
+    std::wstring File;          // "[#fileId]": the installed file
+    std::wstring Folder;        // "[DIRECTORYID]": its folder, with the trailing backslash
 };
 
 struct InstallerRows {
@@ -27,7 +27,7 @@ struct InstallerRows {
 // HKEY_CLASSES_ROOT).  Keys the registration created below keys that were there already
 // are removed with everything below them on uninstall; the keys that were there stay.
 InstallerRows RowsForRegistration(const RegistrySnapshot& before, const RegistrySnapshot& registered,
-                                  const FileReference& library, const FileReference& typeLibrary);
+                                  const InstalledFile& library, const InstalledFile& typeLibrary);
 
 // A wixl include file holding the rows, UTF-8.
 std::string FormatInclude(const std::vector<std::string>& rows);

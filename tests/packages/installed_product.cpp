@@ -101,8 +101,10 @@ std::wstring LibraryPath(const PackageArch& arch) { return Environment(arch.Prog
 
 std::wstring TypeLibraryPath() { return Environment(L"CommonProgramFiles(x86)") + L"\\tarvik\\tarvik.tlb"; }
 
-ProgramRun RunMsiexec(const std::wstring& options, const PackageArch& arch) {
-    return RunProgram(SystemProgram(kX64, L"msiexec.exe") + L" " + options + L" " + Quoted(PackageFile(arch)) + L" /qn");
+std::wstring LaterPackageFile() { return Environment(L"TARVIK_LATER_PACKAGE"); }
+
+ProgramRun RunMsiexec(const std::wstring& options, const std::wstring& package) {
+    return RunProgram(SystemProgram(kX64, L"msiexec.exe") + L" " + options + L" " + Quoted(package) + L" /qn");
 }
 
 ProgramRun RunScriptExample(const PackageArch& arch) {
@@ -132,10 +134,11 @@ std::vector<RegistryTree> ReadProductRegistration(const PackageArch& arch) {
     return trees;
 }
 
-RegistryTree ReadUninstallEntry(const PackageArch& arch) {
+std::vector<RegistryTree> ReadUninstallEntries(const PackageArch& arch) {
     const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    std::vector<RegistryTree> found;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall.c_str(), 0, KEY_READ | arch.View, &key) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall.c_str(), 0, KEY_READ | arch.View, &key) != ERROR_SUCCESS) return found;
     std::vector<std::wstring> entries;
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
@@ -146,9 +149,9 @@ RegistryTree ReadUninstallEntry(const PackageArch& arch) {
     RegCloseKey(key);
     for (const std::wstring& entry : entries) {
         RegistryTree tree = ReadKey(HKEY_LOCAL_MACHINE, uninstall + L"\\" + entry, arch.View);
-        if (TextValue(tree, L"DisplayName") == std::wstring(L"tarvik (") + arch.Name + L")") return tree;
+        if (TextValue(tree, L"DisplayName") == std::wstring(L"tarvik (") + arch.Name + L")") found.push_back(std::move(tree));
     }
-    return {};
+    return found;
 }
 
 RegistryState ReadRegistryState() {

@@ -21,13 +21,14 @@ extern const PackageArch kX64;
 
 // What the test run was given (environment of the launcher script).
 std::wstring PackageFile(const PackageArch& arch);  // ...\tarvik-<version>-<arch>.msi
+std::wstring LaterPackageFile();                    // the x64 package as a later version would be
 std::wstring SdkFolder();                           // the developer archive, unpacked, with examples built
 std::wstring PackageVersion(const PackageArch& arch);  // the <version> of the package's file name
 
 std::wstring LibraryPath(const PackageArch& arch);  // where the package puts tarvik.DLL
 std::wstring TypeLibraryPath();                     // the type library both packages share
 
-ProgramRun RunMsiexec(const std::wstring& options, const PackageArch& arch);
+ProgramRun RunMsiexec(const std::wstring& options, const std::wstring& package);
 // The archive's readtags.vbs under the architecture's cscript, on the archive's sample.
 ProgramRun RunScriptExample(const PackageArch& arch);
 // The archive's C++ example, built from the archive alone, on the same sample.
@@ -38,8 +39,8 @@ ProgramRun RunRegsvr32(const PackageArch& arch, const std::wstring& options, con
 // architecture's clients see them; an absent key reads as an empty tree.
 std::vector<RegistryTree> ReadProductRegistration(const PackageArch& arch);
 
-// The uninstall entry (Programs and Features) of the package, or an empty tree.
-RegistryTree ReadUninstallEntry(const PackageArch& arch);
+// The uninstall entries (Programs and Features) of the architecture's package.
+std::vector<RegistryTree> ReadUninstallEntries(const PackageArch& arch);
 // A text value of the top key of a tree; empty when absent.
 std::wstring TextValue(const RegistryTree& tree, const wchar_t* name);
 

@@ -12,7 +12,20 @@ work=${2:?work folder}
 fail() { echo "package-tests: $*" >&2; exit 1; }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
+# The prefix where the packages are recorded and installed.  A test run that was cut short
+# may have left a package installed there: such a prefix is made anew.
+prepare_prefix() {
+    "$root/tools/wine-prefix.sh" x86_64 packages
+    . "$root/tools/wine-env.sh" x86_64 packages
+    marker=$WINEPREFIX/.tarvik-installing
+    if [ -f "$marker" ]; then
+        rm -f "$WINEPREFIX/.tarvik-stamp"
+        "$root/tools/wine-prefix.sh" x86_64 packages
+    fi
+}
+
 build_packages() {
+    prepare_prefix
     rm -rf "$work/dist"
     local start=$SECONDS
     TARVIK_DIST=$work/dist "$root/tools/package.sh"
@@ -96,19 +109,39 @@ build_examples() {
     done
 }
 
+# The next release as Windows Installer sees it: the x64 package with a higher version, a
+# new product code and package code, and upgrade rows for that version (what wixl writes
+# for it), everything else unchanged.  Prints its path.
+make_later_package() {
+    local packages=("$work"/dist/tarvik-*-x64.msi) version later code file
+    version=$(basename "${packages[0]}" | sed 's/^tarvik-\(.*\)-x64\.msi$/\1/')
+    later=$(( ${version%%.*} + 1 )).0.0.0
+    file=$work/later/tarvik-$later-x64.msi
+    rm -rf "$work/later"
+    mkdir -p "$work/later"
+    cp "${packages[0]}" "$file"
+    code=$(msiinfo export "$file" Property | sed -n 's/^UpgradeCode\t//p' | tr -d '\r')
+    for property in WIX_UPGRADE_DETECTED WIX_DOWNGRADE_DETECTED; do
+        msibuild "$file" -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\`='$property'"
+    done
+    msibuild "$file" \
+        -q "UPDATE \`Property\` SET \`Value\`='$later' WHERE \`Property\`='ProductVersion'" \
+        -q "UPDATE \`Property\` SET \`Value\`='{0A7E2B1C-5D3F-4E6A-9B8C-7D6E5F4A3B2C}' WHERE \`Property\`='ProductCode'" \
+        -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMin\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$code', '', '$later', 1, 'WIX_UPGRADE_DETECTED')" \
+        -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMin\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$code', '$later', '', 2, 'WIX_DOWNGRADE_DETECTED')" \
+        -s "tarvik (x64)" "tarvik project" "x64;1033" "{1B8F3C2D-6E4A-4F7B-8C9D-0E1F2A3B4C5D}"
+    echo "$file"
+}
+
 install_packages() {
-    local program=${1:?test program} marker status=0
-    "$root/tools/wine-prefix.sh" x86_64 packages
-    . "$root/tools/wine-env.sh" x86_64 packages
-    # A run that was cut short may have left a package installed: start from a new prefix.
-    marker=$WINEPREFIX/.tarvik-installing
-    if [ -f "$marker" ]; then
-        rm -f "$WINEPREFIX/.tarvik-stamp"
-        "$root/tools/wine-prefix.sh" x86_64 packages
-    fi
+    local program=${1:?test program} status=0
+    prepare_prefix
     touch "$marker"
     local sdks=("$work"/sdk/tarvik-*-sdk)
+    local later
+    later=$(make_later_package)
     TARVIK_PACKAGES=$(windows_path "$work/dist") TARVIK_SDK=$(windows_path "${sdks[0]}") \
+        TARVIK_LATER_PACKAGE=$(windows_path "$later") \
         TARVIK_BUILT_EXAMPLES=$(windows_path "$work/examples") LC_ALL=C \
         "$WINELOADER" "$program" || status=$?
     [ $status -eq 0 ] && rm -f "$marker"

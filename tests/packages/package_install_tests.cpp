@@ -2,7 +2,8 @@
 // their own: the examples of the developer archive work against each installed package,
 // installing the same version again keeps one working product, uninstalling leaves no
 // file and no registry entry behind, the installed registration is the one regsvr32
-// writes, and the two architectures live side by side.
+// writes, the two architectures live side by side, and a later version replaces an
+// earlier one.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,14 +26,24 @@ void ExpectWorking(const PackageArch& arch) {
     ExpectSampleTags(RunScriptExample(arch));
 }
 
-void Install(const PackageArch& arch) {
-    const ProgramRun run = RunMsiexec(L"/i", arch);
+void Install(const std::wstring& package) {
+    const ProgramRun run = RunMsiexec(L"/i", package);
     ASSERT_EQ(run.ExitCode, 0u) << run.Output;
 }
 
-void Uninstall(const PackageArch& arch) {
-    const ProgramRun run = RunMsiexec(L"/x", arch);
+void Uninstall(const std::wstring& package) {
+    const ProgramRun run = RunMsiexec(L"/x", package);
     ASSERT_EQ(run.ExitCode, 0u) << run.Output;
+}
+
+void Install(const PackageArch& arch) { Install(PackageFile(arch)); }
+void Uninstall(const PackageArch& arch) { Uninstall(PackageFile(arch)); }
+
+// The one uninstall entry of the architecture's product, or an empty tree.
+RegistryTree OneUninstallEntry(const PackageArch& arch) {
+    std::vector<RegistryTree> entries = ReadUninstallEntries(arch);
+    EXPECT_LE(entries.size(), 1u) << "the product is listed more than once";
+    return entries.empty() ? RegistryTree() : entries.front();
 }
 
 void ExpectNothingLeft(const RegistryState& before) {
@@ -52,7 +63,8 @@ std::vector<RegistryTree> AsInstalled(std::vector<RegistryTree> trees, const std
     for (auto& [path, values] : trees.back().Keys) {
         for (auto& [name, value] : values) {
             if (value.first != REG_SZ) continue;
-            const std::wstring text(reinterpret_cast<const wchar_t*>(value.second.data()));
+            std::wstring text(reinterpret_cast<const wchar_t*>(value.second.data()), value.second.size() / sizeof(wchar_t));
+            while (!text.empty() && text.back() == L'\0') text.pop_back();
             const std::wstring moved = text == library ? typeLibrary : text == folder ? FolderOf(typeLibrary) + L"\\" : text;
             const BYTE* bytes = reinterpret_cast<const BYTE*>(moved.c_str());
             value.second.assign(bytes, bytes + (moved.size() + 1) * sizeof(wchar_t));
@@ -75,14 +87,14 @@ class EachPackage : public InstallerPackages, public testing::WithParamInterface
 TEST_P(EachPackage, InstallsWorksAndUninstallsWithoutATrace) {
     const PackageArch& arch = *GetParam();
     const RegistryState before = ReadRegistryState();
-    ASSERT_TRUE(ReadUninstallEntry(arch).Keys.empty());
+    ASSERT_TRUE(ReadUninstallEntries(arch).empty());
 
     Install(arch);
     // Installing the same version over it changes nothing and keeps one product.
     Install(arch);
     ExpectWorking(arch);
     ExpectSampleTags(RunProgramExample(arch));
-    const RegistryTree entry = ReadUninstallEntry(arch);
+    const RegistryTree entry = OneUninstallEntry(arch);
     EXPECT_FALSE(entry.Keys.empty()) << "no entry in the list of installed programs";
     EXPECT_EQ(TextValue(entry, L"DisplayVersion"), PackageVersion(arch));
     EXPECT_EQ(TextValue(entry, L"Publisher"), L"tarvik project");
@@ -119,14 +131,29 @@ TEST_F(InstallerPackages, BothArchitecturesLiveSideBySideAndLeaveOneByOne) {
     Install(kX86);
     ExpectWorking(kX64);
     ExpectWorking(kX86);
-    EXPECT_FALSE(ReadUninstallEntry(kX64).Keys.empty());
-    EXPECT_FALSE(ReadUninstallEntry(kX86).Keys.empty());
+    EXPECT_FALSE(OneUninstallEntry(kX64).Keys.empty());
+    EXPECT_FALSE(OneUninstallEntry(kX86).Keys.empty());
 
     // The shared type library stays while the other architecture needs it.
     Uninstall(kX86);
     EXPECT_FALSE(FileExists(LibraryPath(kX86)));
     ExpectWorking(kX64);
     Uninstall(kX64);
+    ExpectNothingLeft(before);
+}
+
+TEST_F(InstallerPackages, ALaterVersionReplacesTheInstalledOneAndIsNotReplacedByIt) {
+    const RegistryState before = ReadRegistryState();
+    Install(kX64);
+    Install(LaterPackageFile());
+    const std::wstring later = LaterPackageFile();
+    const size_t name = later.rfind(L"tarvik-") + 7;
+    EXPECT_EQ(TextValue(OneUninstallEntry(kX64), L"DisplayVersion"), later.substr(name, later.rfind(L'-') - name));
+    ExpectWorking(kX64);
+    // The earlier version refuses to go over the later one.
+    EXPECT_NE(RunMsiexec(L"/i", PackageFile(kX64)).ExitCode, 0u);
+    ExpectWorking(kX64);
+    Uninstall(later);
     ExpectNothingLeft(before);
 }
 
