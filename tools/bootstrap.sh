@@ -1,29 +1,39 @@
 #!/usr/bin/env bash
-# Installs everything the build and the tests need, from Debian's packages.
-# Idempotent: a second run installs nothing and only re-checks binfmt.
+# Installs what the build and the tests need, from Debian's packages, and nothing else.
+# Root is needed only when something is missing: on a ready machine anyone may run it,
+# and a second run changes nothing. When it stops, it says why.
 set -euo pipefail
 
-need_root() {
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "bootstrap: run as root (apt-get)" >&2
-        exit 1
-    fi
+packages=(
+    cmake ninja-build                                    # configure and build
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32  # the compilers of both targets
+    mingw-w64-tools                                      # widl, which makes the type library
+    libwine-dev                                          # the platform IDL files that widl reads
+    wine wine64 wine32:i386                              # the tests run under Wine
+    googletest                                           # built from source with the tests
+    locales                                              # ja_JP.UTF-8 for the code page 932 runs
+    binutils                                             # as and ld, to probe for 32-bit ELF support
+    xvfb imagemagick                                     # the container's picture, drawn and checked
+    faketime                                             # widl at a fixed time: identical type libraries
+    wixl msitools                                        # the Windows Installer packages, built and edited
+    zip unzip                                            # the developer archive, made and checked
+)
+
+say() { echo "bootstrap: $*"; }
+stop() {
+    echo "bootstrap: $*" >&2
+    exit 1
 }
 
-packages_64=(
-    cmake make ninja-build
-    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
-    mingw-w64-tools libwine-dev
-    wine wine64
-    googletest
-    lame id3v2 eyed3 sox
-    xvfb xauth imagemagick
-    locales binutils
-    faketime wixl msitools zip unzip
-)
-packages_32=(wine32:i386)
+# Stops unless this process may change the system; reason says what needs the change.
+need_root() {
+    [ "$(id -u)" -eq 0 ] && return 0
+    stop "$1 needs root: run tools/bootstrap.sh as root (for example with sudo), then run this again"
+}
 
-missing() {
+command -v dpkg-query >/dev/null || stop "this script installs Debian packages, and dpkg-query is not here"
+
+missing_packages() {
     local p out=()
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || out+=("$p")
@@ -32,16 +42,19 @@ missing() {
 }
 
 apt_updated=0
-apt_install() {
+install_packages() {
     local todo
-    todo=$(missing "$@")
+    todo=$(missing_packages "$@")
     [ -z "$todo" ] && return 0
+    need_root "installing $todo"
     if [ "$apt_updated" -eq 0 ]; then
-        apt-get update -qq
+        apt-get update -qq || stop "apt-get update failed (no network, or a broken sources list?)"
         apt_updated=1
     fi
+    say "installing $todo"
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo ||
+        stop "apt-get could not install $todo"
 }
 
 # Can this kernel run a 32-bit x86 ELF binary by itself?  Try one rather than guess:
@@ -50,40 +63,53 @@ kernel_runs_i386() {
     local dir rc=0
     dir=$(mktemp -d)
     printf '.globl _start\n_start: movl $1,%%eax\n movl $7,%%ebx\n int $0x80\n' >"$dir/t.s"
-    as --32 -o "$dir/t.o" "$dir/t.s" && ld -m elf_i386 -o "$dir/t" "$dir/t.o" || { rm -rf "$dir"; return 2; }
+    if ! { as --32 -o "$dir/t.o" "$dir/t.s" && ld -m elf_i386 -o "$dir/t" "$dir/t.o"; } 2>/dev/null; then
+        rm -rf "$dir"
+        stop "cannot build the 32-bit probe program with as and ld"
+    fi
     "$dir/t" 2>/dev/null || rc=$?
     rm -rf "$dir"
     [ "$rc" -eq 7 ]
 }
 
+# 32-bit programs through qemu-user, where the kernel cannot run them itself.
 register_qemu_i386() {
-    [ -d /proc/sys/fs/binfmt_misc ] || return 1
-    if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+    local binfmt=/proc/sys/fs/binfmt_misc
+    [ -d "$binfmt" ] || stop "this kernel has no binfmt_misc, so 32-bit programs cannot run through qemu-user;" \
+        "load it on the host (modprobe binfmt_misc) or give the container access to it. The x86_64" \
+        "build and tests work without it: tools/build.sh x86_64, then ctest --test-dir build/x86_64"
+    if [ ! -e "$binfmt/register" ]; then
+        need_root "mounting binfmt_misc"
+        mount -t binfmt_misc binfmt_misc "$binfmt" || stop "cannot mount binfmt_misc on $binfmt"
     fi
-    if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    if [ ! -e "$binfmt/qemu-i386" ]; then
+        need_root "registering qemu-i386 with binfmt_misc"
         # F: the interpreter is opened now, so it also works inside other mount namespaces.
         printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FOC' \
-            >/proc/sys/fs/binfmt_misc/register
+            >"$binfmt/register" || stop "binfmt_misc refused the qemu-i386 entry"
     fi
 }
 
-need_root
-dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; apt_updated=0; apt-get update -qq; apt_updated=1; }
-apt_install "${packages_64[@]}"
-apt_install "${packages_32[@]}"
-
-if kernel_runs_i386; then
-    echo "bootstrap: kernel runs 32-bit ELF natively"
-else
-    echo "bootstrap: kernel cannot run 32-bit ELF; using qemu-user through binfmt_misc"
-    apt_install qemu-user-static
-    register_qemu_i386
-    kernel_runs_i386 || { echo "bootstrap: 32-bit ELF still does not run" >&2; exit 1; }
+# Wine's 32-bit half comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    need_root "adding the i386 architecture (for wine32)"
+    dpkg --add-architecture i386
+    apt-get update -qq || stop "apt-get update failed (no network, or a broken sources list?)"
+    apt_updated=1
 fi
+install_packages "${packages[@]}"
+
+if ! kernel_runs_i386; then
+    say "this kernel cannot run 32-bit ELF programs; using qemu-user through binfmt_misc"
+    install_packages qemu-user-static
+    register_qemu_i386
+    kernel_runs_i386 || stop "32-bit ELF programs still do not run, although qemu-i386 is registered"
+fi
+
 # Wine takes its code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    need_root "generating the ja_JP.UTF-8 locale"
     sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    locale-gen >/dev/null
+    locale-gen >/dev/null || stop "locale-gen could not make ja_JP.UTF-8"
 fi
-echo "bootstrap: done"
+say "everything the build and the tests need is installed"

@@ -5,11 +5,20 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/bootstrap.sh" >/dev/null
-"$root/tools/build.sh" i686 >/dev/null
+# Quiet while it works; everything it said when it fails.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! "$root/tools/build.sh" i686 >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "run: the build failed (output above)" >&2
+    exit 1
+fi
+"$root/tools/wine-prefix.sh" i686 >/dev/null
 [ $# -gt 0 ] || set -- "$root/examples/sample.mp3"
 run() { "$root/tools/wine-run.sh" i686 "$@"; }
 windows_path() { printf 'Z:%s' "$(realpath "$1")" | tr / '\\'; }
-run regsvr32 /s "$(windows_path "$root/build/i686/bin/tarvik.DLL")"
+run regsvr32 /s "$(windows_path "$root/build/i686/bin/tarvik.DLL")" ||
+    { echo "run: regsvr32 could not register tarvik.DLL" >&2; exit 1; }
 files=()
 for f in "$@"; do files+=("$(windows_path "$f")"); done
 run cscript //nologo "$(windows_path "$root/examples/readtags.vbs")" "${files[@]}"

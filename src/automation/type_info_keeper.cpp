@@ -73,20 +73,25 @@ HRESULT LoadUnderLock(TypeInfoKeeper& keeper, LCID lcid) {
     if (SUCCEEDED(info.QueryInto(IID_ITypeInfo2, info2))) held = InterfacePtr<ITypeInfo>::Share(info2.Get());
     BuildNameCache(keeper, held.Get());
     // Written last: readers outside the lock take a non-null TypeInfo to mean "cache ready".
-    keeper.TypeInfo = held.Detach();
+    keeper.TypeInfo.store(held.Detach(), std::memory_order_release);
     return result;
+}
+
+// The kept type information as a reader outside the lock may use it, or null.
+ITypeInfo* PublishedTypeInfo(const TypeInfoKeeper& keeper) noexcept {
+    return keeper.TypeInfo.load(std::memory_order_acquire);
 }
 
 }  // namespace
 
 HRESULT LoadTypeInfo(TypeInfoKeeper& keeper, LCID lcid) {
-    if (keeper.TypeInfo != nullptr) return S_OK;
+    if (PublishedTypeInfo(keeper) != nullptr) return S_OK;
     // Another thread that loaded it meanwhile has succeeded for us too: report S_OK, or a
     // name lookup answered from the cache would return a failure with every name resolved.
     HRESULT result = S_OK;
     {
         SectionLock lock(TheModule->TypeInfoLock);
-        if (keeper.TypeInfo == nullptr) result = LoadUnderLock(keeper, lcid);
+        if (keeper.TypeInfo.load(std::memory_order_relaxed) == nullptr) result = LoadUnderLock(keeper, lcid);
     }
     // One release entry per keeper, however often a load is tried: a client that keeps
     // calling while the library is unregistered must not grow the list without bound.
@@ -100,18 +105,25 @@ HRESULT LoadTypeInfo(TypeInfoKeeper& keeper, LCID lcid) {
 HRESULT HandOutTypeInfo(TypeInfoKeeper& keeper, LCID lcid, ITypeInfo** ppTInfo) {
     if (ppTInfo == nullptr) return E_POINTER;
     HRESULT result = S_OK;
-    if (keeper.TypeInfo == nullptr) result = LoadTypeInfo(keeper, lcid);
-    *ppTInfo = keeper.TypeInfo;
+    if (PublishedTypeInfo(keeper) == nullptr) result = LoadTypeInfo(keeper, lcid);
+    *ppTInfo = PublishedTypeInfo(keeper);
     if (*ppTInfo == nullptr) return result;
     (*ppTInfo)->AddRef();
     return S_OK;
 }
 
 HRESULT LookUpNames(TypeInfoKeeper& keeper, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) {
+    if (rgszNames == nullptr || rgDispId == nullptr) return E_POINTER;
+    // Checked before anything is answered: the system's lookup does not survive a null name.
+    for (UINT i = 0; i < cNames; ++i) {
+        if (rgszNames[i] == nullptr) return E_POINTER;
+    }
     HRESULT result = S_OK;
-    if (keeper.TypeInfo == nullptr) {
+    ITypeInfo* info = PublishedTypeInfo(keeper);
+    if (info == nullptr) {
         result = LoadTypeInfo(keeper, lcid);
-        if (keeper.TypeInfo == nullptr) return result;
+        info = PublishedTypeInfo(keeper);
+        if (info == nullptr) return result;
     }
     for (UINT i = 0; i < cNames; ++i) {
         const LONG n = lstrlenW(rgszNames[i]);
@@ -128,7 +140,7 @@ HRESULT LookUpNames(TypeInfoKeeper& keeper, LPOLESTR* rgszNames, UINT cNames, LC
         if (hit) continue;
         // The type information matches without regard to case and maps the first name to
         // a member and the others to its parameters.
-        result = keeper.TypeInfo->GetIDsOfNames(rgszNames, cNames, rgDispId);
+        result = info->GetIDsOfNames(rgszNames, cNames, rgDispId);
         if (FAILED(result)) return result;
     }
     return result;
@@ -136,19 +148,18 @@ HRESULT LookUpNames(TypeInfoKeeper& keeper, LPOLESTR* rgszNames, UINT cNames, LC
 
 HRESULT InvokeThroughTypeInfo(TypeInfoKeeper& keeper, IDispatch* self, DISPID dispIdMember, LCID lcid, WORD wFlags,
                               DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) {
-    if (keeper.TypeInfo == nullptr) {
+    ITypeInfo* info = PublishedTypeInfo(keeper);
+    if (info == nullptr) {
         const HRESULT result = LoadTypeInfo(keeper, lcid);
-        if (keeper.TypeInfo == nullptr) return result;
+        info = PublishedTypeInfo(keeper);
+        if (info == nullptr) return result;
     }
-    return keeper.TypeInfo->Invoke(self, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
+    return info->Invoke(self, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
 }
 
 void WINAPI ReleaseTypeInfo(DWORD_PTR argument) {
     auto& keeper = *reinterpret_cast<TypeInfoKeeper*>(argument);
-    if (keeper.TypeInfo != nullptr) {
-        keeper.TypeInfo->Release();
-        keeper.TypeInfo = nullptr;
-    }
+    if (ITypeInfo* info = keeper.TypeInfo.exchange(nullptr)) info->Release();
     if (keeper.NameCache != nullptr) {
         FreeNameCache(keeper.NameCache);
         keeper.NameCache = nullptr;

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <atomic>
+
 struct NameCacheEntry {
     BSTR Name;
     LONG Length;
@@ -15,7 +17,9 @@ struct TypeInfoKeeper {
     const GUID* LibId;
     WORD MajorVersion;
     WORD MinorVersion;
-    ITypeInfo* TypeInfo;
+    // Published last, with a release store, once the name cache is complete; readers
+    // outside the lock load it with acquire and may then use the cache without a lock.
+    std::atomic<ITypeInfo*> TypeInfo;
     NameCacheEntry* NameCache;
     LONG NameCount;
     LONG ExitFunctionAdded;  // the release at unload is registered once per keeper

@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include "support/unique_variant.h"
+
 void ControlState::ReleaseInterfaces() noexcept {
     AmbientDispatch.Reset();
     ViewAdviseSink.Reset();
@@ -32,32 +34,29 @@ HRESULT PutDispatchProperty(IDispatch* dispatch, DISPID id, VARIANT* value) {
                             nullptr);
 }
 
-HRESULT ControlState::QueryAmbientUserMode(BOOL* userMode) const {
+HRESULT ControlState::ReadAmbient(DISPID id, UniqueVariant& value) const {
     if (!AmbientDispatch) return E_FAIL;
-    VARIANT value{};
-    const HRESULT result = GetDispatchProperty(AmbientDispatch.Get(), DISPID_AMBIENT_USERMODE, &value);
-    // The boolean payload, sign-extended, whatever the type says; a failed read leaves the
-    // caller's starting value.
-    if (SUCCEEDED(result)) *userMode = V_BOOL(&value);
-    VariantClear(&value);
+    return GetDispatchProperty(AmbientDispatch.Get(), id, value.Get());
+}
+
+// The payloads are taken whatever the type says; a failed read leaves the caller's value.
+HRESULT ControlState::QueryAmbientUserMode(BOOL* userMode) const {
+    UniqueVariant value;
+    const HRESULT result = ReadAmbient(DISPID_AMBIENT_USERMODE, value);
+    if (SUCCEEDED(result)) *userMode = V_BOOL(value.Get());  // sign-extended
     return result;
 }
 
 bool ControlState::IsAmbientDesignMode() const {
-    if (!AmbientDispatch) return false;
-    VARIANT value{};
-    const HRESULT result = GetDispatchProperty(AmbientDispatch.Get(), DISPID_AMBIENT_USERMODE, &value);
-    const bool designMode = SUCCEEDED(result) && V_VT(&value) == VT_BOOL && V_BOOL(&value) == VARIANT_FALSE;
-    VariantClear(&value);
-    return designMode;
+    UniqueVariant value;
+    return SUCCEEDED(ReadAmbient(DISPID_AMBIENT_USERMODE, value)) && V_VT(value.Get()) == VT_BOOL &&
+           V_BOOL(value.Get()) == VARIANT_FALSE;
 }
 
 HRESULT ControlState::QueryAmbientLocale(LCID* locale) const {
-    if (!AmbientDispatch) return E_FAIL;
-    VARIANT value{};
-    const HRESULT result = GetDispatchProperty(AmbientDispatch.Get(), DISPID_AMBIENT_LOCALEID, &value);
-    if (SUCCEEDED(result)) *locale = V_UI4(&value);
-    VariantClear(&value);
+    UniqueVariant value;
+    const HRESULT result = ReadAmbient(DISPID_AMBIENT_LOCALEID, value);
+    if (SUCCEEDED(result)) *locale = V_UI4(value.Get());
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include "support/interface_ptr.h"
 
 struct DrawRequest;
+class UniqueVariant;
 
 // The state bits of ControlState::Flags.  Bits not listed are never set or read.
 namespace ControlFlag {
@@ -86,6 +87,9 @@ protected:
     void ReleaseInterfaces() noexcept;
 
 private:
+    // Reads an ambient property; E_FAIL when the site gave no dispatch.
+    HRESULT ReadAmbient(DISPID id, UniqueVariant& value) const;
+
     HWND* windowHandle_ = nullptr;
 };
 

@@ -22,10 +22,7 @@ HRESULT StartModule(ServerModule* module, ClassTableEntry* classTable, HINSTANCE
 HRESULT StopModule(ServerModule* module) {
     if (module == nullptr) return E_INVALIDARG;
     for (ClassTableEntry* entry = module->ClassTable; entry->ClassId != nullptr; ++entry) {
-        if (entry->CachedClassObject != nullptr) {
-            entry->CachedClassObject->Release();
-            entry->CachedClassObject = nullptr;
-        }
+        if (IUnknown* cached = entry->CachedClassObject.exchange(nullptr)) cached->Release();
         entry->ClassStartStop(false);
     }
     module->TypeInfoLock.Delete();
@@ -48,14 +45,17 @@ HRESULT FindClassObject(ServerModule* module, REFCLSID rclsid, REFIID riid, void
     HRESULT result = S_OK;
     for (ClassTableEntry* entry = module->ClassTable; entry->ClassId != nullptr; ++entry) {
         if (entry->ClassObjectMaker == nullptr || !IsEqualGUID(*entry->ClassId, rclsid)) continue;
-        if (entry->CachedClassObject == nullptr) {
+        IUnknown* cached = entry->CachedClassObject.load(std::memory_order_acquire);
+        if (cached == nullptr) {
             SectionLock lock(module->ClassTableLock);
-            if (entry->CachedClassObject == nullptr) {
-                result = entry->ClassObjectMaker(entry->InstanceMaker, IID_IUnknown,
-                                                 reinterpret_cast<void**>(&entry->CachedClassObject));
+            cached = entry->CachedClassObject.load(std::memory_order_relaxed);
+            if (cached == nullptr) {
+                result = entry->ClassObjectMaker(entry->InstanceMaker, IID_IUnknown, reinterpret_cast<void**>(&cached));
+                // Made in full before other threads can see it.
+                if (cached != nullptr) entry->CachedClassObject.store(cached, std::memory_order_release);
             }
         }
-        if (entry->CachedClassObject != nullptr) result = entry->CachedClassObject->QueryInterface(riid, ppv);
+        if (cached != nullptr) result = cached->QueryInterface(riid, ppv);
         break;
     }
     if (*ppv == nullptr && result == S_OK) result = CLASS_E_CLASSNOTAVAILABLE;

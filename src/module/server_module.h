@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <atomic>
+
 #include "support/critical_section.h"
 
 // A record of a window being created, kept by the window part of a control.
@@ -28,7 +30,9 @@ struct ClassTableEntry {
     RegistryUpdaterFunction RegistryUpdater;
     ClassObjectMakerFunction ClassObjectMaker;
     InstanceMakerFunction InstanceMaker;
-    IUnknown* CachedClassObject;
+    // Published once with a release store and read without the lock by an acquire
+    // load, so a reader that sees the pointer also sees the object it points to.
+    std::atomic<IUnknown*> CachedClassObject;
     DWORD RegistrationCookie;
     DescriptionGetterFunction DescriptionGetter;
     CategoryTableGetterFunction CategoryTableGetter;

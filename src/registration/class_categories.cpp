@@ -4,7 +4,7 @@
 #include "registration/server_registration.h"
 #include "support/interface_ptr.h"
 
-HRESULT UpdateClassCategories(const CLSID& classId, const CategoryTableEntry* table, bool registerPass) {
+HRESULT UpdateClassCategories(const CLSID& classId, const CategoryTableEntry* table, bool registerPass) noexcept {
     if (table == nullptr) return S_OK;
     InterfacePtr<ICatRegister> manager;
     if (FAILED(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,

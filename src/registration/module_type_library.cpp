@@ -1,37 +1,55 @@
 // Registering the type library that the module's own file holds.
-#include <string>
+#include <memory>
 
 #include "registration/server_registration.h"
+#include "support/ansi_conversion.h"
 #include "support/interface_ptr.h"
 #include "support/unique_bstr.h"
 
 namespace {
 
-constexpr int kPathSize = 260;
+constexpr DWORD kPathSize = 260;
 constexpr int kTypeLibPathSize = 272;
 constexpr int kHelpDirectorySize = 264;
+// Every path handed to LoadTypeLib stays within the platform's path limit: a suffix or a
+// ".tlb" that would take it further is not appended.
+constexpr int kLongestLoadablePath = MAX_PATH - 1;
+const char kCompanionExtension[] = ".tlb";
 
-HRESULT LoadTypeLibFromAnsi(const char* path, ITypeLib** typeLib, std::wstring& widePath) {
-    wchar_t wide[kTypeLibPathSize] = {};
-    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, kTypeLibPathSize);
-    widePath = wide;
-    return LoadTypeLib(wide, typeLib);
+// wide receives the path as LoadTypeLib was given it.
+HRESULT LoadTypeLibFromAnsi(const char* path, ITypeLib** typeLib, std::unique_ptr<wchar_t[]>& wide) noexcept {
+    const HRESULT converted = ConvertToWide(path, wide);
+    if (FAILED(converted)) return converted;
+    return LoadTypeLib(wide.get(), typeLib);
+}
+
+// Appends the suffix in the ANSI code page, provided the path stays loadable.
+HRESULT AppendSuffix(char* path, const wchar_t* suffix) noexcept {
+    std::unique_ptr<char[]> ansi;
+    const HRESULT converted = ConvertToAnsi(suffix, ansi);
+    if (FAILED(converted)) return converted;
+    if (lstrlenA(path) + lstrlenA(ansi.get()) > kLongestLoadablePath) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
+    lstrcatA(path, ansi.get());
+    return S_OK;
 }
 
 // Puts ".tlb" in place of the extension: from the last "." on, or at the end if none.
-void ReplaceExtensionWithTlb(char* path) {
+// False, and the path unchanged, when the result would not be loadable.
+bool ReplaceExtensionWithTlb(char* path) noexcept {
     char* lastDot = nullptr;
-    for (char* p = path; *p != 0; p = CharNextA(p)) {
-        if (*p == '.') lastDot = p;
+    char* end = path;
+    for (; *end != 0; end = CharNextA(end)) {
+        if (*end == '.') lastDot = end;
     }
-    if (lastDot == nullptr) {
-        lstrcatA(path, ".tlb");
-    } else {
-        lstrcpyA(lastDot, ".tlb");
-    }
+    char* at = lastDot != nullptr ? lastDot : end;
+    if ((at - path) + static_cast<int>(sizeof kCompanionExtension) - 1 > kLongestLoadablePath) return false;
+    CopyMemory(at, kCompanionExtension, sizeof kCompanionExtension);
+    return true;
 }
 
-int DirectoryPartLength(const wchar_t* path) {
+int DirectoryPartLength(const wchar_t* path) noexcept {
     int length = 0;
     for (int i = 0; path[i] != 0; ++i) {
         if (path[i] == L'\\' || path[i] == L'/' || path[i] == L':') length = i + 1;
@@ -41,28 +59,30 @@ int DirectoryPartLength(const wchar_t* path) {
 
 }  // namespace
 
-HRESULT OpenModuleTypeLibrary(ServerModule* module, const wchar_t* suffix, BSTR* path, ITypeLib** typeLib) {
+HRESULT OpenModuleTypeLibrary(ServerModule* module, const wchar_t* suffix, BSTR* path, ITypeLib** typeLib) noexcept {
     *path = nullptr;
     *typeLib = nullptr;
     char file[kTypeLibPathSize] = {};
     GetModuleFileNameA(module->TypeLibInstance, file, kPathSize);
     if (suffix != nullptr) {
-        char ansiSuffix[kTypeLibPathSize - kPathSize] = {};
-        WideCharToMultiByte(CP_ACP, 0, suffix, -1, ansiSuffix, sizeof ansiSuffix, nullptr, nullptr);
-        lstrcatA(file, ansiSuffix);
+        const HRESULT appended = AppendSuffix(file, suffix);
+        if (FAILED(appended)) return appended;
     }
-    std::wstring loaded;
-    HRESULT result = LoadTypeLibFromAnsi(file, typeLib, loaded);
+    std::unique_ptr<wchar_t[]> loaded;
+    InterfacePtr<ITypeLib> library;
+    HRESULT result = LoadTypeLibFromAnsi(file, library.Receive(), loaded);
     if (FAILED(result)) {
-        ReplaceExtensionWithTlb(file);
-        result = LoadTypeLibFromAnsi(file, typeLib, loaded);
+        if (!ReplaceExtensionWithTlb(file)) return result;
+        result = LoadTypeLibFromAnsi(file, library.Receive(), loaded);
         if (FAILED(result)) return result;
     }
-    *path = SysAllocString(loaded.c_str());
+    *path = SysAllocString(loaded.get());
+    if (*path == nullptr) return E_OUTOFMEMORY;
+    *typeLib = library.Detach();
     return result;
 }
 
-HRESULT InstallModuleTypeLibrary(ServerModule* module, const wchar_t* suffix) {
+HRESULT InstallModuleTypeLibrary(ServerModule* module, const wchar_t* suffix) noexcept {
     UniqueBstr path;
     InterfacePtr<ITypeLib> typeLib;
     HRESULT result = OpenModuleTypeLibrary(module, suffix, path.Receive(), typeLib.Receive());
@@ -74,7 +94,7 @@ HRESULT InstallModuleTypeLibrary(ServerModule* module, const wchar_t* suffix) {
     return RegisterTypeLib(typeLib.Get(), path.Get(), helpDirectory);
 }
 
-HRESULT RemoveModuleTypeLibrary(ServerModule* module, const wchar_t* suffix) {
+HRESULT RemoveModuleTypeLibrary(ServerModule* module, const wchar_t* suffix) noexcept {
     UniqueBstr path;
     InterfacePtr<ITypeLib> typeLib;
     const HRESULT result = OpenModuleTypeLibrary(module, suffix, path.Receive(), typeLib.Receive());

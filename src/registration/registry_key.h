@@ -20,6 +20,8 @@ public:
     // created tells whether the key is new.
     LONG Create(HKEY parent, const char* name, bool* created) noexcept;
     LONG Close() noexcept;
+    // Takes over an open handle, closing the one held.
+    void Adopt(HKEY handle) noexcept { Replace(handle); }
 
     // Deletes the named subkey of parent with all its subkeys; the registry status.
     static LONG DeleteTree(HKEY parent, const char* name) noexcept;

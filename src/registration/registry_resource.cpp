@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <new>
-#include <string>
 
 #include "registration/registry_script_parser.h"
 #include "registration/replacement_map.h"
@@ -12,31 +11,19 @@
 
 namespace {
 
-constexpr int kPathSize = 260;
+constexpr DWORD kPathSize = 260;
 
-std::wstring ToWide(const char* text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-    out.resize(lstrlenW(out.c_str()));
-    return out;
-}
-
-// An empty text where the conversion fails: the open that follows then fails too.
-std::string ToAnsi(const wchar_t* text) {
-    std::unique_ptr<char[]> ansi;
-    return SUCCEEDED(ConvertToAnsi(text, ansi)) ? std::string(ansi.get()) : std::string();
-}
-
+// The library's own file opened again as data: only its resources are read.
 class DataFileModule {
 public:
-    explicit DataFileModule(const char* path) : module_(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    explicit DataFileModule(const char* path) noexcept
+        : module_(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
     DataFileModule(const DataFileModule&) = delete;
     DataFileModule& operator=(const DataFileModule&) = delete;
     ~DataFileModule() {
         if (module_ != nullptr) FreeLibrary(module_);
     }
-    HMODULE Get() const { return module_; }
+    HMODULE Get() const noexcept { return module_; }
 
 private:
     HMODULE module_;
@@ -44,7 +31,7 @@ private:
 
 }  // namespace
 
-void DoubleApostrophes(wchar_t* destination, const wchar_t* source) {
+void DoubleApostrophes(wchar_t* destination, const wchar_t* source) noexcept {
     for (; *source != 0; ++source) {
         *destination++ = *source;
         if (*source == L'\'') *destination++ = L'\'';
@@ -53,17 +40,20 @@ void DoubleApostrophes(wchar_t* destination, const wchar_t* source) {
 }
 
 HRESULT RunResourceScript(ReplacementMap& map, const wchar_t* path, WORD resourceId, const wchar_t* type,
-                          bool registerPass) {
-    const std::string ansiPath = ToAnsi(path);
-    const std::string ansiType = ToAnsi(type);
-    DataFileModule file(ansiPath.c_str());
+                          bool registerPass) noexcept {
+    std::unique_ptr<char[]> ansiPath;
+    std::unique_ptr<char[]> ansiType;
+    HRESULT result = ConvertToAnsi(path, ansiPath);
+    if (SUCCEEDED(result)) result = ConvertToAnsi(type, ansiType);
+    if (FAILED(result)) return result;
+    DataFileModule file(ansiPath.get());
     if (file.Get() == nullptr) return LastErrorResult();
-    HRSRC found = FindResourceA(file.Get(), MAKEINTRESOURCEA(resourceId), ansiType.c_str());
+    HRSRC found = FindResourceA(file.Get(), MAKEINTRESOURCEA(resourceId), ansiType.get());
     HGLOBAL loaded = found != nullptr ? LoadResource(file.Get(), found) : nullptr;
     if (loaded == nullptr) return LastErrorResult();
     // The resource holds no terminating NUL.
     const DWORD size = SizeofResource(file.Get(), found);
-    std::unique_ptr<char[]> text(new (std::nothrow) char[size + 1]);
+    std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(size) + 1]);
     if (!text) return E_OUTOFMEMORY;
     CopyMemory(text.get(), LockResource(loaded), size);
     text[size] = 0;
@@ -72,8 +62,7 @@ HRESULT RunResourceScript(ReplacementMap& map, const wchar_t* path, WORD resourc
 }
 
 HRESULT ApplyRegistryResource(ServerModule* module, WORD resourceId, bool registerPass,
-                              const ReplacementEntry* extras) {
-    ReplacementMap map;
+                              const ReplacementEntry* extras) noexcept {
     char fullPath[kPathSize] = {};
     GetModuleFileNameA(module->Instance, fullPath, kPathSize);
     const char* chosen = fullPath;
@@ -84,14 +73,22 @@ HRESULT ApplyRegistryResource(ServerModule* module, WORD resourceId, bool regist
         if (n >= kPathSize) return E_OUTOFMEMORY;
         if (n != 0 && n != ERROR_INVALID_PARAMETER) chosen = shortPath;
     }
-    const std::wstring widePath = ToWide(chosen);
-    std::wstring doubled(2 * widePath.size() + 1, L'\0');
-    DoubleApostrophes(&doubled[0], widePath.c_str());
-    map.Add(L"Module", doubled.c_str());
+    std::unique_ptr<wchar_t[]> widePath;
+    const HRESULT converted = ConvertToWide(chosen, widePath);
+    if (FAILED(converted)) return converted;
+    // The path stands inside a quoted script token, where each doubled quote reads as one.
+    const size_t length = static_cast<size_t>(lstrlenW(widePath.get()));
+    std::unique_ptr<wchar_t[]> doubled(new (std::nothrow) wchar_t[2 * length + 1]);
+    if (!doubled) return E_OUTOFMEMORY;
+    DoubleApostrophes(doubled.get(), widePath.get());
+    ReplacementMap map;
+    // The script cannot run without its module path; the extras are its own business.
+    const HRESULT added = map.Add(L"Module", doubled.get());
+    if (FAILED(added)) return added;
     for (const ReplacementEntry* extra = extras; extra != nullptr && extra->Name != nullptr; ++extra) {
         map.Add(extra->Name, extra->Value);
     }
-    const HRESULT result = RunResourceScript(map, widePath.c_str(), resourceId, L"REGISTRY", registerPass);
+    const HRESULT result = RunResourceScript(map, widePath.get(), resourceId, L"REGISTRY", registerPass);
     map.Clear();
     return result;
 }

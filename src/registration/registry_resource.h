@@ -6,7 +6,7 @@ class ReplacementMap;
 
 // Copies source into destination writing every apostrophe twice; destination holds
 // at least 2 * length + 1 characters.
-void DoubleApostrophes(wchar_t* destination, const wchar_t* source);
+void DoubleApostrophes(wchar_t* destination, const wchar_t* source) noexcept;
 
 HRESULT RunResourceScript(ReplacementMap& map, const wchar_t* path, WORD resourceId, const wchar_t* type,
-                          bool registerPass);
+                          bool registerPass) noexcept;

@@ -4,7 +4,8 @@
 //   [ForceRemove | Delete] [NoRemove] name [= type value] [{ items }]
 //   [ForceRemove | Delete] [NoRemove] Val name = type value
 // Both passes read the text token by token in the same way, so that the unregister pass
-// (and the rollback of a failing register pass) stays in step with what was written.
+// stays in step with what was written. The register pass records every change in a
+// journal before making it; a failing root block is taken back from that journal.
 #include "registration/registry_script_parser.h"
 
 #include <memory>
@@ -45,27 +46,33 @@ HRESULT CheckKeyName(const char* name) noexcept {
     return S_OK;
 }
 
-HRESULT WriteValue(HKEY key, const char* valueName, DWORD type, const char* text) noexcept {
-    const int length = lstrlenA(text);
-    LONG status = ERROR_SUCCESS;
-    if (type == REG_SZ) {
-        status = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                static_cast<DWORD>(length) + 1);
-    } else if (type == REG_DWORD) {
-        DWORD number = 0;
-        const HRESULT hr = ParseDwordText(text, &number);
-        if (FAILED(hr)) return hr;
-        status = RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                                sizeof number);
-    } else {
-        BYTE bytes[RegistryScriptParser::TokenBufferSize / 2];
-        const HRESULT hr = DecodeHexBytes(text, length, bytes);
-        if (FAILED(hr)) return hr;
-        status = RegSetValueExA(key, valueName, 0, REG_BINARY, bytes, static_cast<DWORD>(length / 2));
+// The bytes that a value's text stands for, by type.
+class ValueBytes {
+public:
+    HRESULT Decode(DWORD type, const char* text) noexcept {
+        const int length = lstrlenA(text);
+        if (type == REG_SZ) {
+            Bytes = reinterpret_cast<const BYTE*>(text);
+            Size = static_cast<DWORD>(length) + 1;  // the NUL counts
+            return S_OK;
+        }
+        if (type == REG_DWORD) {
+            Bytes = reinterpret_cast<const BYTE*>(&Number);
+            Size = sizeof Number;
+            return ParseDwordText(text, &Number);
+        }
+        Bytes = Binary;
+        Size = static_cast<DWORD>(length / 2);
+        return DecodeHexBytes(text, length, Binary);
     }
-    // A refused write fails the block, which is then rolled back.
-    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
-}
+
+    const BYTE* Bytes = nullptr;
+    DWORD Size = 0;
+
+private:
+    DWORD Number = 0;
+    BYTE Binary[RegistryScriptParser::TokenBufferSize / 2];
+};
 
 }  // namespace
 
@@ -99,6 +106,7 @@ HRESULT RegistryScriptParser::RunScript(const char* text, bool registerPass) noe
     KeyPathLength = 0;
     Depth = 0;
     hr = RunRootBlocks(token, registerPass);
+    Journal.Clear();
     Cursor = nullptr;
     KeyPath = nullptr;
     return hr;
@@ -128,20 +136,13 @@ HRESULT RegistryScriptParser::RunRootBlocks(char* token, bool registerPass) noex
         hr = NextToken(token);
         if (FAILED(hr)) return hr;
         if (token[0] != '{') return DISP_E_EXCEPTION;
-        const char* blockStart = Cursor;
-        CreatedKeys.Clear();
         hr = ProcessKeyBlock(token, root, registerPass, false);
         if (FAILED(hr)) {
-            // The unregister pass over the failed block removes what it wrote; the
-            // blocks before it stay.
-            if (registerPass) {
-                Cursor = blockStart;
-                RollingBack = true;
-                ProcessKeyBlock(token, root, false, false);
-                RollingBack = false;
-            }
+            // A failing block leaves the registry as it found it; the blocks before it stay.
+            if (registerPass) Journal.Undo(root);
             return hr;
         }
+        Journal.Clear();
         SkipWhitespace();
     }
     return S_OK;
@@ -180,8 +181,11 @@ HRESULT RegistryScriptParser::ProcessItem(char* token, HKEY parent, bool registe
     hr = CheckKeyName(token);
     if (FAILED(hr)) return hr;
     if (registerPass && (forceRemove || deleteOnly)) {
-        // A missing key is no error. Shared keys are never wiped.
-        if (!IsProtectedKeyName(token)) RegistryKey::DeleteTree(parent, token);
+        // Shared keys are never wiped.
+        if (!IsProtectedKeyName(token)) {
+            hr = RemoveTree(parent, token);
+            if (FAILED(hr)) return hr;
+        }
         if (deleteOnly) return SkipDeletedItem(token);
     }
     return registerPass ? RegisterKeyItem(token, parent) : UnregisterKeyItem(token, parent, deletable, skip);
@@ -208,6 +212,17 @@ HRESULT RegistryScriptParser::ProcessValueItem(char* token, HKEY parent, bool re
     return hr;
 }
 
+// ForceRemove and Delete in the register pass: the key goes with its whole tree, and a
+// copy is kept until the block succeeds. A missing key is no error.
+HRESULT RegistryScriptParser::RemoveTree(HKEY parent, const char* name) noexcept {
+    const KeyPathScope path(*this, name);
+    if (!path.Pushed()) return DISP_E_EXCEPTION;
+    const HRESULT hr = Journal.RecordTree(parent, name, JournalPath());
+    if (FAILED(hr)) return hr;
+    RegistryKey::DeleteTree(parent, name);
+    return S_OK;
+}
+
 // The rest of a "Delete" item in the register pass: its assignment is not written.
 HRESULT RegistryScriptParser::SkipDeletedItem(char* token) noexcept {
     HRESULT hr = NextToken(token);
@@ -219,6 +234,8 @@ HRESULT RegistryScriptParser::SkipDeletedItem(char* token) noexcept {
 
 // Opens the key, or creates it; writes its default value and its block.
 HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent) noexcept {
+    const KeyPathScope path(*this, token);
+    if (!path.Pushed()) return DISP_E_EXCEPTION;
     RegistryKey key;
     bool created = false;
     // A key that can only be read is used as it is.
@@ -226,10 +243,14 @@ HRESULT RegistryScriptParser::RegisterKeyItem(char* token, HKEY parent) noexcept
         key.Open(parent, token, KEY_READ) != ERROR_SUCCESS && key.Create(parent, token, &created) != ERROR_SUCCESS) {
         return DISP_E_EXCEPTION;
     }
-    const KeyPathScope path(*this, token);
-    if (!path.Pushed()) return DISP_E_EXCEPTION;
-    HRESULT hr = created ? CreatedKeys.Record(KeyPath) : S_OK;
-    if (SUCCEEDED(hr)) hr = NextToken(token);
+    HRESULT hr = created ? Journal.RecordCreatedKey(JournalPath()) : S_OK;
+    if (FAILED(hr)) {
+        // Not in the journal, so the rollback would not find it: it goes now.
+        key.Close();
+        RegDeleteKeyA(parent, token);
+        return hr;
+    }
+    hr = NextToken(token);
     if (SUCCEEDED(hr) && token[0] == '=') hr = ApplyValue(key.Get(), nullptr, token);
     if (SUCCEEDED(hr) && IsBlockOpener(token)) {
         hr = ProcessKeyBlock(token, key.Get(), true, false);
@@ -251,9 +272,6 @@ HRESULT RegistryScriptParser::UnregisterKeyItem(char* token, HKEY parent, bool d
                          key.Open(parent, token, KEY_READ) != ERROR_SUCCESS);
     char keptName[MaxKeyNameBytes];
     if (!absent) lstrcpynA(keptName, token, MaxKeyNameBytes);
-    const KeyPathScope path(*this, absent ? nullptr : keptName);
-    if (!absent && !path.Pushed()) return DISP_E_EXCEPTION;
-    if (RollingBack && !absent && CreatedKeys.Contains(KeyPath)) deletable = true;
     // Without subkeys or named values nothing the block could name exists below the
     // key: it goes at once, and its block is only parsed.
     const bool removeNow = !absent && !KeyHasSubkeys(key.Get()) && !KeyHasNamedValues(key.Get());
@@ -268,13 +286,13 @@ HRESULT RegistryScriptParser::UnregisterKeyItem(char* token, HKEY parent, bool d
         hr = ProcessKeyBlock(token, parseOnly ? nullptr : key.Get(), false, parseOnly);
         if (SUCCEEDED(hr)) hr = NextToken(token);
     }
-    // Also when the text broke off inside the block: a rolled-back block must not leave
-    // the keys around the break behind.
+    // The pass stops at its first error: the key around it stays, with what it holds.
+    if (FAILED(hr)) return hr;
     if (!parseOnly && !KeyHasSubkeys(key.Get())) {
-        if (key.Close() != ERROR_SUCCESS) return SUCCEEDED(hr) ? DISP_E_EXCEPTION : hr;
+        if (key.Close() != ERROR_SUCCESS) return DISP_E_EXCEPTION;
         if (deletable) RegDeleteKeyA(parent, keptName);
     }
-    return hr;
+    return S_OK;
 }
 
 // token holds the "="; reads the type letter and the value and writes the value.
@@ -288,6 +306,19 @@ HRESULT RegistryScriptParser::ApplyValue(HKEY key, const char* valueName, char* 
     hr = WriteValue(key, valueName, type->Type, token);
     if (FAILED(hr)) return hr;
     return NextToken(token);
+}
+
+// The value as it was goes into the journal first; a refused write fails the block,
+// which is then rolled back.
+HRESULT RegistryScriptParser::WriteValue(HKEY key, const char* valueName, DWORD type, const char* text) noexcept {
+    ValueBytes value;
+    HRESULT hr = value.Decode(type, text);
+    if (SUCCEEDED(hr)) hr = Journal.RecordValue(key, JournalPath(), valueName);
+    if (FAILED(hr)) return hr;
+    const LONG status = RegSetValueExA(key, valueName, 0, type, value.Bytes, value.Size);
+    if (status == ERROR_SUCCESS) return S_OK;
+    Journal.DiscardLast();
+    return HRESULT_FROM_WIN32(status);
 }
 
 // Steps over "= type value" without writing; the type letter is not checked.

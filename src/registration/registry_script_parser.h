@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "registration/created_key_journal.h"
+#include "registration/registry_undo_journal.h"
 
 class ExpandedText;
 class ReplacementMap;
@@ -24,7 +24,8 @@ public:
     RegistryScriptParser& operator=(const RegistryScriptParser&) = delete;
 
     // Runs the NUL-terminated ANSI script; S_OK or the first error. A failing root block
-    // of the register pass is rolled back; the blocks before it stay.
+    // of the register pass is rolled back to the state before it; the blocks before it
+    // stay. The unregister pass stops at its first error and removes nothing after it.
     HRESULT RunScript(const char* text, bool registerPass) noexcept;
 
 private:
@@ -42,23 +43,25 @@ private:
     HRESULT ProcessKeyBlock(char* token, HKEY parent, bool registerPass, bool skip) noexcept;
     HRESULT ProcessItem(char* token, HKEY parent, bool registerPass, bool skip, bool& deletable) noexcept;
     HRESULT ProcessValueItem(char* token, HKEY parent, bool registerPass, bool skip) noexcept;
+    HRESULT RemoveTree(HKEY parent, const char* name) noexcept;
     HRESULT SkipDeletedItem(char* token) noexcept;
     HRESULT RegisterKeyItem(char* token, HKEY parent) noexcept;
     HRESULT UnregisterKeyItem(char* token, HKEY parent, bool deletable, bool skip) noexcept;
     HRESULT ApplyValue(HKEY key, const char* valueName, char* token) noexcept;
+    HRESULT WriteValue(HKEY key, const char* valueName, DWORD type, const char* text) noexcept;
     HRESULT SkipAssignment(char* token) noexcept;
     bool PushKeyName(const char* name) noexcept;
     void PopKeyName(int length) noexcept;
+    const char* JournalPath() const noexcept { return KeyPath[0] == '\\' ? KeyPath + 1 : KeyPath; }
 
     const char* Cursor = nullptr;  // read position in the expanded text during a run
     ReplacementMap* Replacements = nullptr;
     int Depth = 0;  // blocks open in the current pass
-    // The path of the current key below the root of the block, "\A\B", and the keys the
-    // register attempt of the block created: its rollback removes those even under "NoRemove".
+    // The path of the current key below the root of the block, "\A\B", in the register
+    // pass, and what the register attempt of the block changed, for its rollback.
     char* KeyPath = nullptr;
     int KeyPathLength = 0;
-    CreatedKeyJournal CreatedKeys;
-    bool RollingBack = false;
+    RegistryUndoJournal Journal;
 
     friend class KeyPathScope;
 };

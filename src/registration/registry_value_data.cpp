@@ -2,7 +2,9 @@
 
 #include <oleauto.h>
 
-#include "registration/registry_script_parser.h"
+#include <memory>
+
+#include "support/ansi_conversion.h"
 
 BYTE HexDigitValue(char ch) noexcept {
     if (ch >= '0' && ch <= '9') return static_cast<BYTE>(ch - '0');
@@ -22,12 +24,11 @@ HRESULT DecodeHexBytes(const char* text, int length, BYTE* bytes) noexcept {
 }
 
 HRESULT ParseDwordText(const char* text, DWORD* value) noexcept {
-    wchar_t wide[RegistryScriptParser::TokenBufferSize];
-    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, RegistryScriptParser::TokenBufferSize) == 0) {
-        return DISP_E_EXCEPTION;
-    }
+    std::unique_ptr<wchar_t[]> wide;
+    const HRESULT converted = ConvertToWide(text, wide);
+    if (FAILED(converted)) return converted;
     ULONG number = 0;
-    if (FAILED(VarUI4FromStr(wide, 0, 0, &number))) return DISP_E_EXCEPTION;
+    if (FAILED(VarUI4FromStr(wide.get(), 0, 0, &number))) return DISP_E_EXCEPTION;
     *value = number;
     return S_OK;
 }

@@ -15,3 +15,15 @@ HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcep
     out = std::move(buffer);
     return S_OK;
 }
+
+HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcept {
+    out.reset();
+    // Every ANSI byte yields at most one UTF-16 unit, so the byte count always suffices.
+    const int size = lstrlenA(text) + 1;
+    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[static_cast<size_t>(size)]);
+    if (!buffer) return E_OUTOFMEMORY;
+    buffer[0] = 0;
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, buffer.get(), size) <= 0) return LastErrorResult();
+    out = std::move(buffer);
+    return S_OK;
+}

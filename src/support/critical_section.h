@@ -2,8 +2,14 @@
 #pragma once
 #include <windows.h>
 
+// The section lives where it was initialized: the system keeps its address, so a copy
+// would be a second, uninitialized lock that shares nothing with the first.
 class CriticalSection {
 public:
+    CriticalSection() noexcept = default;
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+
     void Initialize() noexcept { InitializeCriticalSection(&section_); }
     void Delete() noexcept { DeleteCriticalSection(&section_); }
     void Enter() noexcept { EnterCriticalSection(&section_); }

@@ -33,11 +33,12 @@ void CopyField(const unsigned char* buffer, int read, int marker, int offset, in
 }
 
 // Reads up to the last 129 bytes of the file into buffer; returns the count read,
-// 0 when the file cannot be opened.
+// 0 when the file cannot be opened.  Only files on a disk are read: a pipe, a console
+// or a device such as COM1 may never answer a read, and the caller's thread would hang.
 DWORD ReadTail(const char* path, unsigned char* buffer) {
     UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return 0;
+    if (!file.IsValid() || GetFileType(file.Get()) != FILE_TYPE_DISK) return 0;
     // Fails for files under 129 bytes, leaving the pointer at the start: the read then
     // takes the whole file.
     SetFilePointer(file.Get(), -TagRecord::kReadWindow, nullptr, FILE_END);

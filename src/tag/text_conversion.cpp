@@ -7,12 +7,10 @@
 
 BSTR AnsiToWide(const char* text) {
     if (text == nullptr) return nullptr;
-    // Every ANSI byte yields at most one UTF-16 unit, so n units always suffice.
-    const int n = lstrlenA(text) + 1;
-    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[n]);
-    if (!buffer) RaiseError(E_OUTOFMEMORY);
-    if (MultiByteToWideChar(CP_ACP, 0, text, -1, buffer.get(), n) == 0) RaiseLastError();
-    return SysAllocString(buffer.get());
+    std::unique_ptr<wchar_t[]> wide;
+    const HRESULT result = ConvertToWide(text, wide);
+    if (FAILED(result)) RaiseError(result);
+    return SysAllocString(wide.get());
 }
 
 char* WideToAnsi(const wchar_t* text) {

@@ -87,6 +87,21 @@ TEST_F(Dispatch, NamesMapToTheirIdsWithOrWithoutTheCache) {
     EXPECT_EQ(Ids({L"LoadMP3Head", L"pVal"}, ids), DISP_E_UNKNOWNNAME);
 }
 
+TEST_F(Dispatch, NamesWithoutArraysAreRefused) {
+    // Cached and uncached names alike: nothing is written through a null array.
+    for (const wchar_t* name : {L"GetTitle", L"gettitle", L"NoSuchMember"}) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, 0, nullptr), E_POINTER) << name;
+        DISPID id = -2;
+        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, nullptr, 1, 0, &id), E_POINTER);
+        EXPECT_EQ(id, -2);
+    }
+    LPOLESTR withNull[] = {const_cast<LPOLESTR>(L"LoadMP3Head"), nullptr};
+    DISPID ids[2] = {-2, -2};
+    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, withNull, 2, 0, ids), E_POINTER);
+    EXPECT_EQ(ids[0], -2);
+}
+
 TEST_F(Dispatch, InvokesEveryMember) {
     ScratchFolder folder;
     std::vector<unsigned char> file(400, 0);

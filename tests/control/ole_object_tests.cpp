@@ -164,6 +164,22 @@ TEST_F(OleObject, ClosingACleanObjectSavesNothingAndKeepsTheSite) {
     EXPECT_EQ(object->Unadvise(cookie), S_OK);  // the advise holder outlives Close
 }
 
+TEST_F(OleObject, OnlyTheInPlaceVerbTellsTheViewSinkAndCloseLetsItGo) {
+    InterfacePtr<IViewObject> view;
+    ASSERT_EQ(object.QueryInto(IID_IViewObject, view), S_OK);
+    ASSERT_EQ(view->SetAdvise(DVASPECT_CONTENT, 0, &sink), S_OK);
+    // Without a client site the verbs activate nothing; only this one fires a view change.
+    EXPECT_EQ(object->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+    EXPECT_TRUE(log.Entries().empty()) << log.Format();
+    EXPECT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(log.Entries(), (std::vector<std::string>{"Sink.OnViewChange(1,-1)", "Sink.OnViewChange(1,-1)"}));
+    EXPECT_EQ(sink.References(), 1);
+    ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+    EXPECT_EQ(sink.References(), 0);
+}
+
 TEST_F(OleObject, ControlAnswersWithoutTouchingTheContainer) {
     Site();
     InterfacePtr<IOleControl> control;

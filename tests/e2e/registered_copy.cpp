@@ -5,6 +5,7 @@
 
 #include "support/loaded_server.h"
 #include "support/process_runner.h"
+#include "support/source_tree.h"
 
 
 RegisteredCopy::RegisteredCopy() : folder_(new ScratchFolder) {

@@ -1,5 +1,6 @@
 // Double-byte text under code page 932: the engine steps and copies whole characters.
-// These run only when the system code page is 932 (LC_ALL=ja_JP.UTF-8 under Wine).
+// These run where the system code page is 932 (LC_ALL=ja_JP.UTF-8 under Wine); the run
+// made for them fails at once where it is not.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,6 +52,27 @@ TEST_F(RegistryCodePage932, ReplacementNameLengthCountsBytes) {
     const auto names = std::vector<std::pair<std::wstring, std::wstring>>{{name31, L"ok"}, {name32, L"no"}};
     EXPECT_EQ(RunRegistryScript(("HKCR { %" + Ansi(name31) + "% }").c_str(), true, names), S_OK);
     EXPECT_EQ(RunRegistryScript(("HKCR { %" + Ansi(name32) + "% }").c_str(), true, names), E_FAIL);
+}
+
+// 255 double-byte characters, the longest key name there is: 510 bytes in code page 932,
+// far more than a 256-byte name buffer holds.
+std::wstring LongestDoubleByteName() { return std::wstring(255, Table[0]); }
+
+TEST_F(RegistryCodePage932, LongestSubkeyNamesAreWipedRestoredAndRemoved) {
+    ScratchRegistry scratch;
+    const std::wstring name = LongestDoubleByteName();
+    ASSERT_EQ(Ansi(name).size(), 510u);
+    scratch.PutValue((L"Doomed\\" + name + L"\\Deeper").c_str(), L"v", REG_BINARY, {1, 2});
+    const RegistryTree before = scratch.ClassesTree();
+    // A failing block brings the wiped tree back, long names and all.
+    EXPECT_EQ(RunRegistryScript("HKCR { ForceRemove Doomed X = q 'y' }", true), DISP_E_EXCEPTION);
+    EXPECT_EQ(scratch.ClassesTree(), before);
+    ASSERT_EQ(RunRegistryScript("HKCR { ForceRemove Doomed }", true), S_OK);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"Doomed"}}));
+    // The unregister pass finds and removes a key of that name.
+    scratch.PutValue(name.c_str(), nullptr, REG_SZ, {0, 0});
+    ASSERT_EQ(RunRegistryScript(("HKCR { Doomed " + Ansi(name) + " }").c_str(), false), S_OK);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({}));
 }
 
 TEST_F(RegistryCodePage932, BrokenCharacterAtTheEndFailsSafely) {

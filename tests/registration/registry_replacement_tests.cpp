@@ -52,4 +52,14 @@ TEST(RegistryReplacements, NameLengthAndUnknownNames) {
     EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"ok"}}));
 }
 
+TEST(RegistryReplacements, ValueLongerThanTheScriptGrowsTheExpandedText) {
+    ScratchRegistry scratch;
+    // The expanded text starts at twice the script's length and must double many times.
+    std::wstring value;
+    for (int i = 0; value.size() < 2000; ++i) value += L"segment " + std::to_wstring(i) + L"; ";
+    const char* script = "HKCR { A = s '%V%%V%' }";
+    ASSERT_EQ(RunRegistryScript(script, true, {{L"V", value}}), S_OK);
+    EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"A", L"", Ansi(value + value)}}));
+}
+
 }  // namespace

@@ -199,7 +199,7 @@ protected:
 };
 
 TEST_F(RegistryDamagedScripts, TruncatedScriptRollsBackCompletely) {
-    const std::string full = WorkedExampleScript;
+    const std::string full = ShippedScript();
     // Every second cut: the registry is slow under Wine, and neighbouring cuts rarely differ.
     for (size_t length = 1; length < full.size(); length += 2) {
         const std::string script = full.substr(0, length);
@@ -216,7 +216,7 @@ TEST_F(RegistryDamagedScripts, TruncatedScriptRollsBackCompletely) {
 
 TEST_F(RegistryDamagedScripts, MutatedScriptNeverCrashesNorKeepsAFailedBlock) {
     std::mt19937 rng(932);
-    const std::string full = WorkedExampleScript;
+    const std::string full = ShippedScript();
     for (int round = 0; round < 250; ++round) {
         std::string script = full;
         const size_t at = std::uniform_int_distribution<size_t>(0, full.size() - 1)(rng);

@@ -4,6 +4,7 @@
 
 #include "registration/registry_script_parser.h"
 #include "registration/replacement_map.h"
+#include "support/source_tree.h"
 
 std::string Ansi(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -58,6 +59,14 @@ void ScratchRegistry::Put(const char* path, const char* valueName, const char* d
     RegCloseKey(key);
 }
 
+void ScratchRegistry::PutValue(const wchar_t* path, const wchar_t* valueName, DWORD type,
+                               const std::vector<BYTE>& data) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(classes_, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, valueName, 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
 void ScratchRegistry::Wipe() const {
     RegDeleteTreeA(classes_, nullptr);
     RegDeleteTreeA(user_, nullptr);
@@ -81,38 +90,8 @@ HRESULT RunRegistryScript(const char* script, bool registerPass,
 const wchar_t ScriptModulePath[] = L"C:\\Program Files\\O''Tarvik\\tarvik.DLL";
 const char RegisteredModulePath[] = "C:\\Program Files\\O'Tarvik\\tarvik.DLL";
 
-const char WorkedExampleScript[] =
-    "HKCR\r\n"
-    "{\r\n"
-    "\tTarvik.lumex.1 = s 'lumex Class'\r\n"
-    "\t{\r\n"
-    "\t\tCLSID = s '{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}'\r\n"
-    "\t}\r\n"
-    "\tTarvik.lumex = s 'lumex Class'\r\n"
-    "\t{\r\n"
-    "\t\tCLSID = s '{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}'\r\n"
-    "\t\tCurVer = s 'Tarvik.lumex.1'\r\n"
-    "\t}\r\n"
-    "\tNoRemove CLSID\r\n"
-    "\t{\r\n"
-    "\t\tForceRemove {5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55} = s 'lumex Class'\r\n"
-    "\t\t{\r\n"
-    "\t\t\tProgID = s 'Tarvik.lumex.1'\r\n"
-    "\t\t\tVersionIndependentProgID = s 'Tarvik.lumex'\r\n"
-    "\t\t\tForceRemove 'Programmable'\r\n"
-    "\t\t\tInprocServer32 = s '%MODULE%'\r\n"
-    "\t\t\t{\r\n"
-    "\t\t\t\tval ThreadingModel = s 'Apartment'\r\n"
-    "\t\t\t}\r\n"
-    "\t\t\tForceRemove 'Control'\r\n"
-    "\t\t\tForceRemove 'Insertable'\r\n"
-    "\t\t\tForceRemove 'ToolboxBitmap32' = s '%MODULE%, 101'\r\n"
-    "\t\t\t'MiscStatus' = s '0'\r\n"
-    "\t\t\t{\r\n"
-    "\t\t\t    '1' = s '131473'\r\n"
-    "\t\t\t}\r\n"
-    "\t\t\t'TypeLib' = s '{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}'\r\n"
-    "\t\t\t'Version' = s '1.0'\r\n"
-    "\t\t}\r\n"
-    "\t}\r\n"
-    "}\r\n";
+std::string ShippedScript() {
+    const std::string script = ReadSourceFile(L"resources/tarvik.rgs");
+    if (script.empty()) ADD_FAILURE() << "cannot read resources/tarvik.rgs";
+    return script;
+}

@@ -41,6 +41,9 @@ public:
     // Makes the key under Classes (with its parents) and, given data, writes a REG_SZ value
     // (the default value for a null name).
     void Put(const char* path, const char* valueName = nullptr, const char* data = nullptr) const;
+    // Makes the key under Classes and writes a value of any type through the wide call, so
+    // that names and data outside the code page can be given (a null name: the default value).
+    void PutValue(const wchar_t* path, const wchar_t* valueName, DWORD type, const std::vector<BYTE>& data) const;
     // Empties Classes and User.
     void Wipe() const;
     // HKEY_CLASSES_ROOT becomes a read-only handle of Classes: writes to the root are refused.
@@ -63,8 +66,8 @@ HRESULT RunRegistryScript(const char* script, bool registerPass,
 extern const wchar_t ScriptModulePath[];
 extern const char RegisteredModulePath[];
 
-// The component's own registry script, 34 lines with CR LF ends.
-extern const char WorkedExampleScript[];
+// The component's own registry script, as resources/tarvik.rgs holds it.
+std::string ShippedScript();
 
 // Wide to ANSI in the system code page.
 std::string Ansi(const std::wstring& text);

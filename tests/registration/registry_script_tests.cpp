@@ -141,7 +141,6 @@ TEST(RegistryScriptRoots, TableHoldsFourteenNamesShortOnesFirst) {
         {"Hkey_Current_Config", HKEY_CURRENT_CONFIG}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}, {"HKEY_CLASSES", nullptr},
         {"", nullptr}};
     for (const auto& [name, root] : rows) EXPECT_EQ(FindRootKey(name), root) << name;
-    EXPECT_EQ(sizeof RootKeyTable / sizeof RootKeyTable[0], 14u);
 }
 
 }  // namespace

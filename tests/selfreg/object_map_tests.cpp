@@ -123,13 +123,14 @@ TEST_F(ObjectMap, TypeLibraryFallsBackToTheTlbCompanion) {
     // The test program holds no type library and has no companion: the load error is the
     // result, after the classes were registered.
     DeleteFileW(CompanionTlb().c_str());
-    const HRESULT missing = RegisterObjectMap(&module, true, nullptr);
-    EXPECT_TRUE(FAILED(missing));
+    InterfacePtr<ITypeLib> library;
+    const HRESULT companionError = LoadTypeLib(CompanionTlb().c_str(), library.Receive());
+    ASSERT_NE(companionError, S_OK);
+    EXPECT_EQ(RegisterObjectMap(&module, true, nullptr), companionError);
     EXPECT_EQ(calls, (std::vector<std::string>{"+first", "+second"}));
 
     WriteCompanionTlb();
     UniqueBstr path;
-    InterfacePtr<ITypeLib> library;
     ASSERT_EQ(OpenModuleTypeLibrary(&module, nullptr, path.Receive(), library.Receive()), S_OK);
     EXPECT_EQ(lstrcmpiW(path.Get(), CompanionTlb().c_str()), 0);
     library.Reset();
@@ -143,9 +144,29 @@ TEST_F(ObjectMap, TypeLibraryFallsBackToTheTlbCompanion) {
 
 TEST_F(ObjectMap, MissingScriptResourceIsAnErrorNotASuccess) {
     // The test program has no REGISTRY resource: the system's error comes back as an HRESULT.
-    const HRESULT result = ApplyRegistryResource(&module, 102, true, nullptr);
-    EXPECT_TRUE(FAILED(result));
-    EXPECT_EQ(HRESULT_FACILITY(result), FACILITY_WIN32);
+    SetLastError(0);
+    ASSERT_EQ(FindResourceW(module.Instance, MAKEINTRESOURCEW(102), L"REGISTRY"), nullptr);
+    const DWORD error = GetLastError();
+    ASSERT_NE(error, 0u);
+    EXPECT_EQ(ApplyRegistryResource(&module, 102, true, nullptr), HRESULT_FROM_WIN32(error));
+}
+
+TEST_F(ObjectMap, SuffixIsAppendedOnlyWhereThePathBufferHoldsIt) {
+    WriteCompanionTlb();
+    UniqueBstr path;
+    InterfacePtr<ITypeLib> library;
+    const std::wstring program = ProgramPath();
+    EXPECT_EQ(OpenModuleTypeLibrary(&module, std::wstring(300, L'x').c_str(), path.Receive(), library.Receive()),
+              HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(path.Get(), nullptr);
+    EXPECT_FALSE(library);
+    // Path and suffix reach the path limit with a dot at the very end: ".tlb" in its place
+    // would pass the limit, so the error of the first load is the result.
+    const std::wstring full = program + std::wstring(MAX_PATH - 1 - program.size() - 1, L'x') + L".";
+    const HRESULT firstError = LoadTypeLib(full.c_str(), library.Receive());
+    ASSERT_NE(firstError, S_OK);
+    EXPECT_EQ(OpenModuleTypeLibrary(&module, full.substr(program.size()).c_str(), path.Receive(), library.Receive()),
+              firstError);
 }
 
 TEST(ApostropheDoubling, DoublesEveryApostropheAndNothingElse) {

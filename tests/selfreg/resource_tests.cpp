@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/loaded_server.h"
-#include "support/process_runner.h"
+#include "support/source_tree.h"
 
 namespace {
 
@@ -24,16 +24,6 @@ protected:
 
     HMODULE dll;
 };
-
-std::string ReadSourceFile(const std::wstring& relative) {
-    HANDLE file = CreateFileW(SourceTreePath(relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
 
 }  // namespace
 

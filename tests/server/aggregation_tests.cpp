@@ -4,6 +4,7 @@
 #include <oleidl.h>
 
 #include "support/loaded_server.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -72,6 +73,34 @@ TEST(Aggregation, InterfacesCountOnTheOuterObject) {
     EXPECT_EQ(outer.Inner->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
     inner.Reset();
     EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
+    outer.Inner.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
+TEST(Aggregation, InvokeThroughTheAggregateCallsTheContainedControl) {
+    RegisteredTypeLibrary registration;
+    LoadedServer server;
+    OuterObject outer;
+    ASSERT_EQ(server.Factory()->CreateInstance(&outer, IID_IUnknown, outer.Inner.ReceiveVoid()), S_OK);
+    InterfacePtr<IDispatch> dispatch;
+    ASSERT_EQ(outer.QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()), S_OK);
+    const LONG held = outer.Count;
+    ScratchFolder folder;
+    VARIANTARG path;
+    path.vt = VT_BSTR;
+    path.bstrVal = SysAllocString(folder.WriteFile(L"a.mp3", MakeTag("Inside", "", "", "", "", 4)).c_str());
+    DISPPARAMS one = {&path, nullptr, 1, 0};
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VARIANT title;
+    VariantInit(&title);
+    EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(dispatch->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &title, nullptr, nullptr), S_OK);
+    EXPECT_EQ(title.vt, VT_BSTR);
+    EXPECT_STREQ(title.bstrVal, L"Inside");
+    VariantClear(&title);
+    VariantClear(&path);
+    EXPECT_EQ(outer.Count, held);  // every reference the calls took went back to the outer object
+    dispatch.Reset();
     outer.Inner.Reset();
     EXPECT_EQ(server.CanUnloadNow(), S_OK);
 }

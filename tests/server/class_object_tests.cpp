@@ -18,10 +18,27 @@ TEST(ClassObject, IsCachedAndKeepsTheLibraryOnlyWhileClientsHoldIt) {
     EXPECT_EQ(server.CanUnloadNow(), S_FALSE);
     second.Reset();
     EXPECT_EQ(server.CanUnloadNow(), S_OK);
-    // The cached object comes back the same after all clients let go.
-    InterfacePtr<IUnknown> unknown;
-    EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IUnknown, unknown.ReceiveVoid()), S_OK);
-    EXPECT_NE(unknown.Get(), nullptr);
+}
+
+TEST(ClassObject, StaysCachedWhenAskedForAnInterfaceItLacks) {
+    LoadedServer server;
+    // The first request of all fails: the class object is made and kept all the same.
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory2, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
+    InterfacePtr<IClassFactory> held;
+    ASSERT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory, held.ReceiveVoid()), S_OK);
+    // Only the module's reference and ours: the failed request left none behind.
+    EXPECT_EQ(held->AddRef(), 3u);
+    held->Release();
+    EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory2, &out), E_NOINTERFACE);
+    InterfacePtr<IUnknown> again;
+    ASSERT_EQ(server.GetClassObject(kLumexClsid, IID_IUnknown, again.ReceiveVoid()), S_OK);
+    EXPECT_EQ(again.Get(), static_cast<IUnknown*>(held.Get()));
+    again.Reset();
+    held.Reset();
+    EXPECT_EQ(server.CanUnloadNow(), S_OK);
 }
 
 TEST(ClassObject, RefusesWhatItIsNot) {

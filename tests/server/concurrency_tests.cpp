@@ -1,10 +1,16 @@
 // Clients in several apartments reaching the module for the first time at once.
 #include <gtest/gtest.h>
 
+#include <type_traits>
 #include <vector>
 
+#include "support/critical_section.h"
 #include "support/loaded_server.h"
 #include "support/unique_handle.h"
+
+// The system keeps a critical section's address: a copy would be a second lock.
+static_assert(!std::is_copy_constructible_v<CriticalSection> && !std::is_copy_assignable_v<CriticalSection>,
+              "a critical section cannot be copied");
 
 namespace {
 

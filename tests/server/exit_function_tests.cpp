@@ -54,18 +54,21 @@ TEST_F(ExitFunctions, RunLastAddedFirstAndAsOftenAsAdded) {
 TEST_F(ExitFunctions, FailedTypeInfoLoadsAddOneReleaseEntryPerKeeper) {
     RegisteredTypeLibrary::RemoveRegistration();
     for (int i = 0; i < 5; ++i) EXPECT_EQ(LoadTypeInfo(InterfaceKeeper, 0), TYPE_E_LIBNOTREGISTERED);
-    EXPECT_EQ(InterfaceKeeper.TypeInfo, nullptr);
+    EXPECT_EQ(InterfaceKeeper.TypeInfo.load(), nullptr);
     EXPECT_EQ(CountExitEntries(module), 1);
     {
         RegisteredTypeLibrary registration;
         EXPECT_EQ(LoadTypeInfo(InterfaceKeeper, 0), S_OK);
-        EXPECT_NE(InterfaceKeeper.TypeInfo, nullptr);
-        EXPECT_EQ(InterfaceKeeper.NameCount, 15);  // the dispatch view lists IUnknown and IDispatch too
         EXPECT_EQ(LoadTypeInfo(ClassKeeper, 0), S_OK);
     }
+    // Kept after the registration is gone: names still resolve.
+    LPOLESTR name = const_cast<LPOLESTR>(L"DoCutTailSp");
+    DISPID id = 0;
+    EXPECT_EQ(LookUpNames(InterfaceKeeper, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 8);
     EXPECT_EQ(CountExitEntries(module), 2);
     StopModule(&module);
-    EXPECT_EQ(InterfaceKeeper.TypeInfo, nullptr);
+    EXPECT_EQ(InterfaceKeeper.TypeInfo.load(), nullptr);
     EXPECT_EQ(InterfaceKeeper.NameCache, nullptr);
-    EXPECT_EQ(ClassKeeper.TypeInfo, nullptr);
+    EXPECT_EQ(ClassKeeper.TypeInfo.load(), nullptr);
 }

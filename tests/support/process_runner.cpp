@@ -30,12 +30,3 @@ ProgramRun RunProgram(const std::wstring& commandLine) {
     GetExitCodeProcess(processHandle.Get(), &run.ExitCode);
     return run;
 }
-
-std::wstring SourceTreePath(const std::wstring& relative) {
-    // The default prefix maps drive Z: to the Unix root.
-    std::wstring path = L"Z:" TARVIK_SOURCE_DIR L"/" + relative;
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}

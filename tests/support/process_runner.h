@@ -10,6 +10,3 @@ struct ProgramRun {
 };
 
 ProgramRun RunProgram(const std::wstring& commandLine);
-
-// Where a file of the source tree is, as this Windows process sees it.
-std::wstring SourceTreePath(const std::wstring& relative);

@@ -216,3 +216,51 @@ TEST_F(TagLoad, HighBytesFollowTheDefaultCodePage) {
     Load(tag, folder.WriteFile(L"1252.mp3", Concat(Audio(300, 0), MakeTag(title, "", "", "", "", 1))));
     EXPECT_EQ(Field(tag, &TagRecord::GetTitle), L"Caf\x00E9 \x20AC");
 }
+
+namespace {
+
+struct PendingLoad {
+    TagRecord* Tag;
+    std::wstring Path;
+    HRESULT Result = E_PENDING;
+};
+
+DWORD WINAPI RunLoad(void* argument) {
+    auto& load = *static_cast<PendingLoad*>(argument);
+    load.Result = Load(*load.Tag, load.Path);
+    return 0;
+}
+
+// Loads on a thread of its own, so that a read that never returns fails the test instead
+// of hanging it; unblock is then called to free the thread.
+HRESULT LoadWithin(TagRecord& tag, const std::wstring& path, DWORD milliseconds, void (*unblock)(HANDLE thread)) {
+    PendingLoad load{&tag, path};
+    UniqueHandle thread(CreateThread(nullptr, 0, RunLoad, &load, 0, nullptr));
+    if (WaitForSingleObject(thread.Get(), milliseconds) == WAIT_OBJECT_0) return load.Result;
+    ADD_FAILURE() << "the load of a non-disk file did not return";
+    unblock(thread.Get());
+    if (WaitForSingleObject(thread.Get(), 5000) != WAIT_OBJECT_0) TerminateThread(thread.Get(), 1);
+    return E_PENDING;
+}
+
+HANDLE pipeServer = nullptr;
+
+}  // namespace
+
+TEST_F(TagLoad, PipesAndDevicesAreFilesThatCannotBeOpened) {
+    const std::wstring pipe = L"\\\\.\\pipe\\tarvik-never-writes-" + std::to_wstring(GetCurrentProcessId());
+    // A server that accepts the connection and never writes a byte.
+    UniqueHandle server(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
+                                         4096, 0, nullptr));
+    ASSERT_TRUE(server.IsValid());
+    pipeServer = server.Get();
+    const auto breakPipe = [](HANDLE thread) {
+        CancelSynchronousIo(thread);
+        DisconnectNamedPipe(pipeServer);
+    };
+    for (const std::wstring& path : {pipe, std::wstring(L"NUL"), std::wstring(L"COM1"), std::wstring(L"\\\\.\\NUL")}) {
+        TagRecord tag = LoadedRecord(folder);
+        EXPECT_EQ(LoadWithin(tag, path, 10000, breakPipe), S_OK) << path.c_str();
+        ExpectCleared(tag);
+    }
+}

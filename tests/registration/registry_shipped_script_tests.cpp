@@ -1,5 +1,5 @@
-// The component's own script: what it registers, and that unregistering restores the
-// registry as it was, but for HKCR\CLSID.
+// The component's own script, read from resources/tarvik.rgs: what it registers, and that
+// unregistering restores the registry as it was, but for HKCR\CLSID.
 #include <gtest/gtest.h>
 
 #include "registry_scratch.h"
@@ -36,31 +36,31 @@ void AddForeignClass(ScratchRegistry& scratch, RegistryTree& tree) {
     tree.AddString(L"CLSID\\{0000AAAA-0000-0000-0000-000000000000}\\InprocServer32", L"ThreadingModel", "Both");
 }
 
-TEST(RegistryWorkedExample, RegistersExactlyItsTableBesideOtherClasses) {
+TEST(RegistryShippedScript, RegistersExactlyItsTableBesideOtherClasses) {
     ScratchRegistry scratch;
     RegistryTree expected = RegisteredEntries();
     AddForeignClass(scratch, expected);
     const RegistryTree before = scratch.ClassesTree();
-    ASSERT_EQ(RunRegistryScript(WorkedExampleScript, true), S_OK);
+    ASSERT_EQ(RunRegistryScript(ShippedScript().c_str(), true), S_OK);
     EXPECT_EQ(scratch.ClassesTree(), expected);
-    ASSERT_EQ(RunRegistryScript(WorkedExampleScript, false), S_OK);
+    ASSERT_EQ(RunRegistryScript(ShippedScript().c_str(), false), S_OK);
     EXPECT_EQ(scratch.ClassesTree(), before);
 }
 
-TEST(RegistryWorkedExample, UnregisterLeavesOnlyTheSharedClsidKey) {
+TEST(RegistryShippedScript, UnregisterLeavesOnlyTheSharedClsidKey) {
     ScratchRegistry scratch;
-    ASSERT_EQ(RunRegistryScript(WorkedExampleScript, true), S_OK);
+    ASSERT_EQ(RunRegistryScript(ShippedScript().c_str(), true), S_OK);
     EXPECT_EQ(scratch.ClassesTree(), RegisteredEntries());
-    ASSERT_EQ(RunRegistryScript(WorkedExampleScript, false), S_OK);
+    ASSERT_EQ(RunRegistryScript(ShippedScript().c_str(), false), S_OK);
     EXPECT_EQ(scratch.ClassesTree(), TreeOf({{L"CLSID"}}));
-    EXPECT_EQ(RunRegistryScript(WorkedExampleScript, false), S_OK);  // again: nothing left to remove
+    EXPECT_EQ(RunRegistryScript(ShippedScript().c_str(), false), S_OK);  // again: nothing left to remove
 }
 
-TEST(RegistryWorkedExample, ReregisteringWipesStaleEntriesOfTheClass) {
+TEST(RegistryShippedScript, ReregisteringWipesStaleEntriesOfTheClass) {
     ScratchRegistry scratch;
     scratch.Put("CLSID\\{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}\\Stale\\Deep", "old", "x");
     scratch.Put("CLSID\\{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}\\Control\\Stale", "old", "x");
-    ASSERT_EQ(RunRegistryScript(WorkedExampleScript, true), S_OK);
+    ASSERT_EQ(RunRegistryScript(ShippedScript().c_str(), true), S_OK);
     EXPECT_EQ(scratch.ClassesTree(), RegisteredEntries());
 }
 
