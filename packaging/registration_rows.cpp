@@ -57,6 +57,8 @@ RegistrySnapshot ReadClasses() { return RegistrySnapshot::Read(HKEY_CLASSES_ROOT
 int RecordRegistration(const std::wstring& path, RegistrySnapshot& before, RegistrySnapshot& registered) {
     HMODULE library = LoadLibraryW(path.c_str());
     if (library == nullptr) return Fail(L"cannot load " + path);
+    // A registration left from an earlier run would hide the keys that registering creates.
+    CallExport(library, "DllUnregisterServer");
     before = ReadClasses();
     const HRESULT registeredResult = CallExport(library, "DllRegisterServer");
     registered = ReadClasses();

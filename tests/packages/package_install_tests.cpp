@@ -6,6 +6,7 @@
 // earlier one.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "packages/installed_product.h"
@@ -73,21 +74,38 @@ std::vector<RegistryTree> AsInstalled(std::vector<RegistryTree> trees, const std
     return trees;
 }
 
+// Every test leaves the prefix as it found it: the registry state taken once, before the
+// first test, is the state after each (reading it costs seconds under Wine).
 class InstallerPackages : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         // The script engines register their own type libraries the first time they run:
-        // let that happen before any registry state is taken.
+        // let that happen before the registry state is taken.
         for (const PackageArch* arch : {&kX86, &kX64}) RunScriptExample(*arch);
+        before_ = ReadRegistryState();
     }
+    static void TearDownTestSuite() { before_.reset(); }
+    static const RegistryState& Before() { return *before_; }
+
+private:
+    static inline std::optional<RegistryState> before_;
 };
 
 class EachPackage : public InstallerPackages, public testing::WithParamInterface<const PackageArch*> {};
 
 TEST_P(EachPackage, InstallsWorksAndUninstallsWithoutATrace) {
     const PackageArch& arch = *GetParam();
-    const RegistryState before = ReadRegistryState();
     ASSERT_TRUE(ReadUninstallEntries(arch).empty());
+
+    // First the DLL registered by regsvr32 at the place where the package puts it.
+    const std::wstring library = LibraryPath(arch);
+    ASSERT_TRUE(CreateDirectoryW(FolderOf(library).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((SdkFolder() + L"\\bin\\" + arch.Name + L"\\tarvik.DLL").c_str(), library.c_str(), TRUE));
+    EXPECT_EQ(RunRegsvr32(arch, L"", library).ExitCode, 0u);
+    const std::vector<RegistryTree> registered = ReadProductRegistration(arch);
+    EXPECT_EQ(RunRegsvr32(arch, L"/u", library).ExitCode, 0u);
+    DeleteFileW(library.c_str());
+    RemoveDirectoryW(FolderOf(library).c_str());
 
     Install(arch);
     // Installing the same version over it changes nothing and keeps one product.
@@ -98,24 +116,11 @@ TEST_P(EachPackage, InstallsWorksAndUninstallsWithoutATrace) {
     EXPECT_FALSE(entry.Keys.empty()) << "no entry in the list of installed programs";
     EXPECT_EQ(TextValue(entry, L"DisplayVersion"), PackageVersion(arch));
     EXPECT_EQ(TextValue(entry, L"Publisher"), L"tarvik project");
-    const std::vector<RegistryTree> installed = ReadProductRegistration(arch);
-    for (const RegistryTree& tree : installed) EXPECT_FALSE(tree.Keys.empty());
+    EXPECT_EQ(ReadProductRegistration(arch), AsInstalled(registered, library));
 
     Uninstall(arch);
-    ExpectNothingLeft(before);
     EXPECT_EQ(RunScriptExample(arch).Output.find("Morning Light"), std::string::npos);
-
-    // The same DLL at the same place, registered by regsvr32 instead.
-    const std::wstring library = LibraryPath(arch);
-    ASSERT_TRUE(CreateDirectoryW(FolderOf(library).c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW((SdkFolder() + L"\\bin\\" + arch.Name + L"\\tarvik.DLL").c_str(), library.c_str(), TRUE));
-    EXPECT_EQ(RunRegsvr32(arch, L"", library).ExitCode, 0u);
-    const std::vector<RegistryTree> registered = ReadProductRegistration(arch);
-    EXPECT_EQ(RunRegsvr32(arch, L"/u", library).ExitCode, 0u);
-    DeleteFileW(library.c_str());
-    RemoveDirectoryW(FolderOf(library).c_str());
-    EXPECT_EQ(installed, AsInstalled(registered, library));
-    ExpectNothingLeft(before);
+    ExpectNothingLeft(Before());
 }
 
 std::string ArchName(const testing::TestParamInfo<const PackageArch*>& arch) {
@@ -126,7 +131,6 @@ std::string ArchName(const testing::TestParamInfo<const PackageArch*>& arch) {
 INSTANTIATE_TEST_SUITE_P(Packages, EachPackage, testing::Values(&kX86, &kX64), ArchName);
 
 TEST_F(InstallerPackages, BothArchitecturesLiveSideBySideAndLeaveOneByOne) {
-    const RegistryState before = ReadRegistryState();
     Install(kX64);
     Install(kX86);
     ExpectWorking(kX64);
@@ -139,11 +143,10 @@ TEST_F(InstallerPackages, BothArchitecturesLiveSideBySideAndLeaveOneByOne) {
     EXPECT_FALSE(FileExists(LibraryPath(kX86)));
     ExpectWorking(kX64);
     Uninstall(kX64);
-    ExpectNothingLeft(before);
+    ExpectNothingLeft(Before());
 }
 
 TEST_F(InstallerPackages, ALaterVersionReplacesTheInstalledOneAndIsNotReplacedByIt) {
-    const RegistryState before = ReadRegistryState();
     Install(kX64);
     Install(LaterPackageFile());
     const std::wstring later = LaterPackageFile();
@@ -154,7 +157,7 @@ TEST_F(InstallerPackages, ALaterVersionReplacesTheInstalledOneAndIsNotReplacedBy
     EXPECT_NE(RunMsiexec(L"/i", PackageFile(kX64)).ExitCode, 0u);
     ExpectWorking(kX64);
     Uninstall(later);
-    ExpectNothingLeft(before);
+    ExpectNothingLeft(Before());
 }
 
 }  // namespace
