@@ -14,6 +14,9 @@ packages=(
     locales                                              # ja_JP.UTF-8 for the code page 932 runs
     binutils                                             # as and ld, to probe for 32-bit ELF support
     xvfb imagemagick                                     # the container's picture, drawn and checked
+    faketime                                             # widl at a fixed time: identical type libraries
+    wixl msitools                                        # the Windows Installer packages, built and edited
+    zip unzip                                            # the developer archive, made and checked
 )
 
 say() { echo "bootstrap: $*"; }

@@ -1,9 +1,10 @@
 # Sourced by the other scripts: where Wine lives and which prefix an architecture uses.
-# Usage: . tools/wine-env.sh i686|x86_64 [display]
+# Usage: . tools/wine-env.sh i686|x86_64 [display|packages]
 # The plain prefixes use Wine's null graphics driver, so the tests need no X server.  The
 # display prefixes (second argument "display") keep the X11 driver and the caller's
 # DISPLAY, for programs that are to be seen; they have a wineserver of their own, so
-# nothing drawn there touches the tests.
+# nothing drawn there touches the tests.  The packages prefix (x86_64 only) is where the
+# release packages are recorded and installed.
 tarvik_arch=${1:?architecture}
 tarvik_variant=${2:-}
 export WINEDEBUG=${WINEDEBUG:--all}

@@ -2,7 +2,7 @@
 # Creates the Wine prefix for one architecture, or reuses the cached one while it is valid:
 # made by the same Wine version with the same settings, and finished (the stamp is written
 # last). The tests run it first, as their fixture.
-# Usage: wine-prefix.sh i686|x86_64 [display]   (a display prefix needs DISPLAY set)
+# Usage: wine-prefix.sh i686|x86_64 [display|packages]   (a display prefix needs DISPLAY set)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh" "$1" "${2:-}"
