@@ -35,47 +35,10 @@ RegistryTree ReadKey(HKEY root, const std::wstring& path, REGSAM view) {
     return tree;
 }
 
-// Every key and value below `key` into `tree`, paths relative to the top, in one pass with
-// one call per value: the whole of HKLM\Software is read several times per run.
-void ReadTreeInto(HKEY key, const std::wstring& path, RegistryTree& tree) {
-    DWORD longestName = 0;
-    DWORD longestData = 0;
-    auto& values = tree.Keys[path];
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &longestData,
-                         nullptr, nullptr) != ERROR_SUCCESS) {
-        return;
-    }
-    std::vector<wchar_t> name(longestName + 1);
-    std::vector<BYTE> data(longestData + 2);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = static_cast<DWORD>(name.size());
-        DWORD dataSize = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (RegEnumValueW(key, i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize) != ERROR_SUCCESS) break;
-        values[std::wstring(name.data(), nameSize)] = {type, std::vector<BYTE>(data.begin(), data.begin() + dataSize)};
-    }
-    std::vector<std::wstring> children;
-    for (DWORD i = 0;; ++i) {
-        wchar_t child[256];
-        DWORD size = 256;
-        if (RegEnumKeyExW(key, i, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        children.emplace_back(child, size);
-    }
-    for (const std::wstring& child : children) {
-        const std::wstring childPath = path.empty() ? child : path + L"\\" + child;
-        // HKLM\Software\Wow6432Node\Classes shows Classes\Wow6432Node a second time.
-        if (_wcsicmp(childPath.c_str(), L"Wow6432Node\\Classes") == 0) continue;
-        HKEY sub = nullptr;
-        if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &sub) != ERROR_SUCCESS) continue;
-        ReadTreeInto(sub, childPath, tree);
-        RegCloseKey(sub);
-    }
-}
-
 void ReadWholeTree(HKEY root, const wchar_t* path, RegistryTree& tree) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
-    ReadTreeInto(key, L"", tree);
+    tree = RegistryTree::Read(key, KEY_WOW64_64KEY);
     RegCloseKey(key);
 }
 

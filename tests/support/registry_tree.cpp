@@ -9,31 +9,39 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
-void ReadInto(HKEY key, const std::wstring& path, RegistryTree& tree) {
+// Every key and value below key into tree, paths relative to the top, in one pass with one
+// call per value: whole hives are read this way.  Keys are opened in the given view.
+void ReadInto(HKEY key, const std::wstring& path, RegistryTree& tree, REGSAM view) {
     auto& values = tree.Keys[path];
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &longestData,
+                         nullptr, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(longestData + 2);
     for (DWORD i = 0;; ++i) {
-        std::vector<wchar_t> name(16384);
-        DWORD nameSize = 16384, type = 0, dataSize = 0;
-        if (RegEnumValueW(key, i, name.data(), &nameSize, nullptr, &type, nullptr, &dataSize) != ERROR_SUCCESS) {
-            break;
-        }
-        std::vector<BYTE> data(dataSize);
-        nameSize = 16384;
-        RegEnumValueW(key, i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
-        data.resize(dataSize);
-        values[std::wstring(name.data(), nameSize)] = {type, data};
+        DWORD nameSize = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueW(key, i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize) != ERROR_SUCCESS) break;
+        values[std::wstring(name.data(), nameSize)] = {type, std::vector<BYTE>(data.begin(), data.begin() + dataSize)};
     }
     std::vector<std::wstring> children;
     for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
+        wchar_t child[256];
         DWORD size = 256;
-        if (RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        children.emplace_back(name, size);
+        if (RegEnumKeyExW(key, i, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        children.emplace_back(child, size);
     }
     for (const std::wstring& child : children) {
+        const std::wstring childPath = path.empty() ? child : path + L"\\" + child;
+        // HKLM\Software\Wow6432Node\Classes shows Classes\Wow6432Node a second time.
+        if (_wcsicmp(childPath.c_str(), L"Wow6432Node\\Classes") == 0) continue;
         HKEY sub = nullptr;
-        if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
-        ReadInto(sub, path.empty() ? child : path + L"\\" + child, tree);
+        if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ | view, &sub) != ERROR_SUCCESS) continue;
+        ReadInto(sub, childPath, tree, view);
         RegCloseKey(sub);
     }
 }
@@ -54,9 +62,9 @@ std::string Escape(const std::wstring& text) {
 
 }  // namespace
 
-RegistryTree RegistryTree::Read(HKEY top) {
+RegistryTree RegistryTree::Read(HKEY top, REGSAM view) {
     RegistryTree tree;
-    ReadInto(top, L"", tree);
+    ReadInto(top, L"", tree, view);
     return tree;
 }
 

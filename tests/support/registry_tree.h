@@ -14,7 +14,8 @@ struct RegistryTree {
     using Value = std::pair<DWORD, std::vector<BYTE>>;
     std::map<std::wstring, std::map<std::wstring, Value>> Keys;
 
-    static RegistryTree Read(HKEY top);
+    // The tree below top, its subkeys opened in the given registry view (0: the process's own).
+    static RegistryTree Read(HKEY top, REGSAM view = 0);
     void AddKey(const std::wstring& path) { Keys[path]; }
     void AddString(const std::wstring& path, const std::wstring& name, const std::string& ansiText);
     // One line per key and value, for failure messages.
