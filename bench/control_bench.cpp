@@ -10,7 +10,7 @@
 #include "bench_run.h"
 #include "bench_container.h"
 #include "interleaved_rounds.h"
-#include "server_library.h"
+#include "support/server_library.h"
 
 namespace {
 

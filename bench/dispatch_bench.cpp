@@ -11,7 +11,7 @@
 #include "automation/tarvik.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
-#include "server_library.h"
+#include "support/server_library.h"
 #include "support/temp_files.h"
 #include "support/unique_bstr.h"
 
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     const int rounds = run.Pick(31, 11);
     const int calls = 20000;
 
-    RegisteredLibrary library;
+    ServerLibrary library(ServerLibrary::Registration::ForLifetime);
     InterfacePtr<Ilumex> tag = library.Create<Ilumex>(IID_Ilumex);
     InterfacePtr<IDispatch> dispatch;
     if (!tag || FAILED(tag.QueryInto(IID_IDispatch, dispatch))) {

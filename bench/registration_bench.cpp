@@ -11,7 +11,7 @@
 #include "bench_run.h"
 #include "interleaved_rounds.h"
 #include "scratch_classes.h"
-#include "server_library.h"
+#include "support/server_library.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "bench_container.h"
 #include "bench_run.h"
 #include "scratch_classes.h"
-#include "server_library.h"
+#include "support/server_library.h"
 #include "support/gui_counters.h"
 #include "support/process_counters.h"
 #include "support/temp_files.h"

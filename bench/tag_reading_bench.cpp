@@ -18,7 +18,7 @@
 #include "bench_clock.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
-#include "server_library.h"
+#include "support/server_library.h"
 #include "support/process_runner.h"
 #include "support/unique_bstr.h"
 #include "tag_file_set.h"
@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
     const int fileCount = 10000;
     const int rounds = run.Pick(40, 10);
 
-    RegisteredLibrary library;
+    ServerLibrary library(ServerLibrary::Registration::ForLifetime);
     InterfacePtr<Ilumex> tag = library.Create<Ilumex>(IID_Ilumex);
     InterfacePtr<IDispatch> dispatch;
     if (!tag || FAILED(tag.QueryInto(IID_IDispatch, dispatch))) {

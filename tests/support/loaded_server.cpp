@@ -4,48 +4,19 @@
 
 #include "support/temp_files.h"
 
-const CLSID kLumexClsid = {0x5C3E7A1D, 0x91B4, 0x4D2F, {0x8E, 0x63, 0x27, 0xA1, 0xB9, 0xD4, 0x0C, 0x55}};
 const IID kIlumexIid = {0x5C3E7A1C, 0x91B4, 0x4D2F, {0x8E, 0x63, 0x27, 0xA1, 0xB9, 0xD4, 0x0C, 0x55}};
 const GUID kTarvikLibId = {0x5C3E7A10, 0x91B4, 0x4D2F, {0x8E, 0x63, 0x27, 0xA1, 0xB9, 0xD4, 0x0C, 0x55}};
 
-std::wstring LoadedServer::DllPath() { return ProgramDirectory() + L"tarvik.DLL"; }
-
-LoadedServer::LoadedServer() : module_(LoadLibraryW(DllPath().c_str())) {
-    if (module_ == nullptr) ADD_FAILURE() << "cannot load tarvik.DLL: " << GetLastError();
-    getClassObject_ = reinterpret_cast<decltype(getClassObject_)>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
-    canUnloadNow_ =
-        reinterpret_cast<decltype(canUnloadNow_)>(reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
-    if (getClassObject_ == nullptr || canUnloadNow_ == nullptr) ADD_FAILURE() << "exports missing";
+LoadedServer::LoadedServer(Registration registration) : ServerLibrary(registration) {
+    if (!Loaded()) ADD_FAILURE() << "cannot load tarvik.DLL: " << GetLastError();
 }
 
-LoadedServer::~LoadedServer() {
-    if (module_ != nullptr) FreeLibrary(module_);
+void LoadedServer::ReportFailure(const char* what, HRESULT result) const {
+    ADD_FAILURE() << what << ": 0x" << std::hex << result;
 }
 
-HRESULT LoadedServer::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const {
-    return getClassObject_(clsid, iid, ppv);
-}
-
-HRESULT LoadedServer::CanUnloadNow() const { return canUnloadNow_(); }
-
-InterfacePtr<IClassFactory> LoadedServer::Factory() const {
-    InterfacePtr<IClassFactory> factory;
-    EXPECT_EQ(GetClassObject(kLumexClsid, IID_IClassFactory, factory.ReceiveVoid()), S_OK);
-    return factory;
-}
-
-RegisteredServer::RegisteredServer() {
-    const HRESULT result = CallExport("DllRegisterServer");
-    if (result != S_OK) ADD_FAILURE() << "DllRegisterServer: " << std::hex << result;
-}
-
-RegisteredServer::~RegisteredServer() { CallExport("DllUnregisterServer"); }
-
-HRESULT RegisteredServer::CallExport(const char* name) const {
-    auto* exported = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(Module(), name)));
-    return exported == nullptr ? E_FAIL : exported();
+RegisteredServer::RegisteredServer() : LoadedServer(Registration::ForLifetime) {
+    if (RegistrationResult() != S_OK) ADD_FAILURE() << "DllRegisterServer: 0x" << std::hex << RegistrationResult();
 }
 
 RegisteredTypeLibrary::RegisteredTypeLibrary() {

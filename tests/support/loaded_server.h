@@ -7,32 +7,15 @@
 #include <string>
 
 #include "support/interface_ptr.h"
+#include "support/server_library.h"
 
-class LoadedServer {
+// The library under test; a failure to load it or to give its class object fails the test.
+class LoadedServer : public ServerLibrary {
 public:
-    LoadedServer();
-    LoadedServer(const LoadedServer&) = delete;
-    LoadedServer& operator=(const LoadedServer&) = delete;
-    ~LoadedServer();
+    explicit LoadedServer(Registration registration = Registration::None);
 
-    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const;
-    HRESULT CanUnloadNow() const;
-    InterfacePtr<IClassFactory> Factory() const;
-    // A new plain lumex object, asked for the given interface.
-    template <class Interface>
-    InterfacePtr<Interface> Create(REFIID iid) const {
-        InterfacePtr<Interface> object;
-        Factory()->CreateInstance(nullptr, iid, object.ReceiveVoid());
-        return object;
-    }
-    HMODULE Module() const { return module_; }
-
-    static std::wstring DllPath();
-
-private:
-    HMODULE module_;
-    HRESULT(STDAPICALLTYPE* getClassObject_)(REFCLSID, REFIID, void**);
-    HRESULT(STDAPICALLTYPE* canUnloadNow_)();
+protected:
+    void ReportFailure(const char* what, HRESULT result) const override;
 };
 
 // The loaded tarvik.DLL registered through its own DllRegisterServer for the life of the
@@ -41,10 +24,6 @@ private:
 class RegisteredServer : public LoadedServer {
 public:
     RegisteredServer();
-    ~RegisteredServer();
-
-private:
-    HRESULT CallExport(const char* name) const;
 };
 
 // Registers the type library held in tarvik.DLL for the life of the object.
@@ -57,8 +36,7 @@ public:
     static void RemoveRegistration();
 };
 
-// The CLSID, IID and LIBID of the component, spelled out so the tests do not take them
-// from the code under test.
-extern const CLSID kLumexClsid;
+// The IID and LIBID of the component (the CLSID is beside ServerLibrary), spelled out so the
+// tests do not take them from the code under test.
 extern const IID kIlumexIid;
 extern const GUID kTarvikLibId;
