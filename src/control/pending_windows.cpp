@@ -10,26 +10,33 @@ void PushPendingWindow(ServerModule& module, PendingWindow& record, ControlWindo
     module.PendingWindows = &record;
 }
 
-ControlWindow* TakePendingWindow(ServerModule& module) {
-    SectionLock lock(module.WindowCreationLock);
-    if (module.PendingWindows == nullptr) return nullptr;
-    const DWORD thread = GetCurrentThreadId();
+namespace {
+
+// Unlinks the first record that matches; the caller holds WindowCreationLock.
+template <class Matches>
+PendingWindow* UnlinkFirst(ServerModule& module, Matches matches) {
     for (PendingWindow** link = &module.PendingWindows; *link != nullptr; link = &(*link)->Next) {
         PendingWindow* record = *link;
-        if (record->ThreadId != thread) continue;
+        if (!matches(*record)) continue;
         *link = record->Next;
         record->Next = nullptr;
-        return record->Object;
+        return record;
     }
     return nullptr;
 }
 
+}  // namespace
+
+ControlWindow* TakePendingWindow(ServerModule& module) {
+    SectionLock lock(module.WindowCreationLock);
+    if (module.PendingWindows == nullptr) return nullptr;
+    const DWORD thread = GetCurrentThreadId();
+    const PendingWindow* record =
+        UnlinkFirst(module, [thread](const PendingWindow& candidate) { return candidate.ThreadId == thread; });
+    return record != nullptr ? record->Object : nullptr;
+}
+
 void ForgetPendingWindow(ServerModule& module, PendingWindow& record) {
     SectionLock lock(module.WindowCreationLock);
-    for (PendingWindow** link = &module.PendingWindows; *link != nullptr; link = &(*link)->Next) {
-        if (*link != &record) continue;
-        *link = record.Next;
-        record.Next = nullptr;
-        return;
-    }
+    UnlinkFirst(module, [&record](const PendingWindow& candidate) { return &candidate == &record; });
 }

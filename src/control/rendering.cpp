@@ -10,8 +10,6 @@ namespace {
 constexpr char kCaption[] = "MP3Head";
 constexpr LONG kHimetricPerInch = 2540;
 
-bool IsMetafile(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_METAFILE; }
-
 // Widened so that any loaded extent converts without overflow; the quotient always fits.
 LONG ScaleToPixels(LONG himetric, int pixelsPerInch) {
     return static_cast<LONG>((static_cast<LONGLONG>(himetric) * pixelsPerInch + kHimetricPerInch / 2) /
@@ -30,7 +28,7 @@ HRESULT LumexControl::PrepareAndDraw(DrawRequest& request) {
         if (request.TargetDC != request.DrawDC) madeTargetDC = request.TargetDC;
     }
     RECT bounds = *request.Bounds;
-    const bool metafile = IsMetafile(request.DrawDC);
+    const bool metafile = IsMetafileDC(request.DrawDC);
     if (!metafile) {
         // Drawn in device units from the DC's own origin; the DC gets its state back below.
         LPtoDP(request.TargetDC, reinterpret_cast<POINT*>(&bounds), 2);

@@ -58,7 +58,7 @@ DEVMODEA* NarrowDevMode(const DEVMODEW& wide, std::unique_ptr<BYTE[]>& buffer) {
 
 HDC MakeTargetDC(HDC drawDC, const DVTARGETDEVICE* targetDevice) {
     if (targetDevice == nullptr) {
-        if (drawDC != nullptr && GetDeviceCaps(drawDC, TECHNOLOGY) != DT_METAFILE) return drawDC;
+        if (drawDC != nullptr && !IsMetafileDC(drawDC)) return drawDC;
         return CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     }
     const WORD nameOffsets[] = {targetDevice->tdDriverNameOffset, targetDevice->tdDeviceNameOffset,

@@ -6,6 +6,9 @@
 
 #include <memory>
 
+// Whether a DC records a metafile rather than drawing on a device.
+inline bool IsMetafileDC(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_METAFILE; }
+
 // The DC drawing is measured against: the draw DC itself when it is a real device and no
 // target is named, a screen DC for a metafile, otherwise a DC of the named device.  Null
 // when the device cannot be opened.
