@@ -1,6 +1,9 @@
 #include "tag_file_set.h"
 
+#include <memory>
 #include <random>
+
+#include "support/ansi_conversion.h"
 
 namespace {
 
@@ -39,12 +42,10 @@ std::vector<unsigned char> RandomFile(std::mt19937& random, bool tagged) {
     return bytes;
 }
 
+// The path as the bare loop opens it, in the system code page.
 std::string ToAnsi(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], size, nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(size - 1));
-    return ansi;
+    std::unique_ptr<char[]> ansi;
+    return SUCCEEDED(ConvertToAnsi(text.c_str(), ansi)) ? std::string(ansi.get()) : std::string();
 }
 
 }  // namespace

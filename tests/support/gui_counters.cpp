@@ -7,8 +7,6 @@ namespace {
 // Handle values are multiples of 4; a test process stays far below this.
 constexpr UINT_PTR kHighestProbedHandle = 0x10000;
 
-constexpr DWORD kExecutable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
     ++*reinterpret_cast<std::size_t*>(count);
     return TRUE;
@@ -37,21 +35,6 @@ std::size_t CountThreadWindows() {
     return count;
 }
 
-std::size_t CountExecutablePrivateBytes() {
-    SYSTEM_INFO system{};
-    GetSystemInfo(&system);
-    std::size_t total = 0;
-    auto* address = static_cast<BYTE*>(system.lpMinimumApplicationAddress);
-    MEMORY_BASIC_INFORMATION region{};
-    while (address < system.lpMaximumApplicationAddress && VirtualQuery(address, &region, sizeof region) != 0) {
-        const bool counted =
-            region.State == MEM_COMMIT && region.Type == MEM_PRIVATE && (region.Protect & kExecutable) != 0;
-        if (counted) total += region.RegionSize;
-        address = static_cast<BYTE*>(region.BaseAddress) + region.RegionSize;
-    }
-    return total;
-}
-
 ResourceCounts TakeResourceCounts() {
-    return {CountKernelHandles(), CountThreadWindows(), CommittedPrivateBytes(), CountExecutablePrivateBytes()};
+    return {CountKernelHandles(), CountThreadWindows(), CommittedPrivateBytes(), ExecutablePrivateBytes()};
 }

@@ -11,10 +11,8 @@
 std::size_t CountKernelHandles();
 // The calling thread's windows, top-level ones and all their descendants.
 std::size_t CountThreadWindows();
-// Committed private memory that may execute (stub pages, say), by a VirtualQuery walk.
-std::size_t CountExecutablePrivateBytes();
 
-// The four counts at one moment.
+// The four counts at one moment (the memory ones from process_counters.h).
 struct ResourceCounts {
     std::size_t Handles;
     std::size_t Windows;

@@ -2,7 +2,13 @@
 
 #include <windows.h>
 
-size_t CommittedPrivateBytes() {
+namespace {
+
+constexpr DWORD kExecutable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// The committed private regions of the address space, those whose protection has one of
+// the given bits (any protection for 0), summed.
+size_t SumCommittedPrivate(DWORD protection) {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     const auto* address = static_cast<const char*>(system.lpMinimumApplicationAddress);
@@ -10,13 +16,13 @@ size_t CommittedPrivateBytes() {
     size_t total = 0;
     MEMORY_BASIC_INFORMATION region;
     while (address < end && VirtualQuery(address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        const bool counted = region.State == MEM_COMMIT && region.Type == MEM_PRIVATE &&
+                             (protection == 0 || (region.Protect & protection) != 0);
+        if (counted) total += region.RegionSize;
         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
     }
     return total;
 }
-
-namespace {
 
 size_t BytesInUseOn(HANDLE heap) {
     if (!HeapLock(heap)) return 0;
@@ -30,6 +36,10 @@ size_t BytesInUseOn(HANDLE heap) {
 }
 
 }  // namespace
+
+size_t CommittedPrivateBytes() { return SumCommittedPrivate(0); }
+
+size_t ExecutablePrivateBytes() { return SumCommittedPrivate(kExecutable); }
 
 size_t HeapBytesInUse() {
     // On the stack: a list taken from the heap would count itself.

@@ -7,6 +7,8 @@
 // reports as MEM_COMMIT and MEM_PRIVATE (heaps, VirtualAlloc, stacks; not mapped images or
 // files).  Wine answers 0 for the private-bytes counter, so the walk is the measure.
 size_t CommittedPrivateBytes();
+// The part of it that may execute (stub pages, say).
+size_t ExecutablePrivateBytes();
 
 // The bytes in blocks in use on every heap of the process, by HeapWalk; finer than the
 // committed memory, which a heap only grows in steps.
