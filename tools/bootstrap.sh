@@ -17,6 +17,7 @@ packages=(
     faketime                                             # widl at a fixed time: identical type libraries
     wixl msitools                                        # the Windows Installer packages, built and edited
     zip unzip                                            # the developer archive, made and checked
+    lame python3-mutagen                                 # real MP3 files and ID3v2 tags for the tag-file tests
 )
 
 say() { echo "bootstrap: $*"; }
@@ -42,14 +43,26 @@ missing_packages() {
 }
 
 apt_updated=0
+# A mirror in the middle of a sync fails one index now and then: try again, and when some
+# index still fails, go on with the lists that did arrive; the install says if they lack anything.
+update_package_lists() {
+    local attempt
+    for attempt in 1 2 3; do
+        apt-get update -qq && { apt_updated=1; return 0; }
+        [ "$attempt" -lt 3 ] && sleep 15
+    done
+    apt-get update -qq 2>/dev/null || true
+    apt-cache policy >/dev/null 2>&1 || stop "apt-get update failed (no network, or a broken sources list?)"
+    say "apt-get update reported errors three times; installing from the package lists it has"
+    apt_updated=1
+}
 install_packages() {
     local todo
     todo=$(missing_packages "$@")
     [ -z "$todo" ] && return 0
     need_root "installing $todo"
     if [ "$apt_updated" -eq 0 ]; then
-        apt-get update -qq || stop "apt-get update failed (no network, or a broken sources list?)"
-        apt_updated=1
+        update_package_lists
     fi
     say "installing $todo"
     # shellcheck disable=SC2086
@@ -94,8 +107,7 @@ register_qemu_i386() {
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     need_root "adding the i386 architecture (for wine32)"
     dpkg --add-architecture i386
-    apt-get update -qq || stop "apt-get update failed (no network, or a broken sources list?)"
-    apt_updated=1
+    update_package_lists
 fi
 install_packages "${packages[@]}"
 
