@@ -39,6 +39,7 @@ read -r left top right bottom <<<"$(sed 's/.*control=\([0-9]*\),\([0-9]*\),\([0-
 sleep 0.5  # let the X server show what was painted
 import -display "$DISPLAY" -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage "$out"
 wait "$program" || fail "the container failed: $(cat "$work/container.out")"
+! grep -a -q -E "$tarvik_crash_pattern" "$work/container.out" || fail "the container crashed: $(cat "$work/container.out")"
 grep -q 'closed cleanly' "$work/container.out" || fail "the container did not close cleanly"
 
 # Checks on the picture, with ImageMagick's own pixel reads.

@@ -8,6 +8,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for arch in x86_64 i686; do
     echo "== tests for $arch"
-    ctest --test-dir "$root/build/$arch" --output-on-failure --timeout 1800 || status=1
+    ctest --test-dir "$root/build/$arch" --output-on-failure --timeout 600 || status=1
 done
 exit $status

@@ -8,6 +8,10 @@
 tarvik_arch=${1:?architecture}
 tarvik_variant=${2:-}
 export WINEDEBUG=${WINEDEBUG:--all}
+# The lines by which Wine, its debugger or a test program report a fault nothing handled;
+# a program that prints one has crashed, whatever its exit status.
+tarvik_crash_pattern='^wine: Unhandled|^Unhandled exception: |^\[tarvik\] crashed: |^wine: Assertion'
+
 if [ "$tarvik_variant" != display ]; then
     unset DISPLAY WAYLAND_DISPLAY
 fi

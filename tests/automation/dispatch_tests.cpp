@@ -4,6 +4,7 @@
 #include <ocidl.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,4 +194,41 @@ TEST(DispatchUnregistered, EveryCallRetriesAndFailsUntilTheLibraryIsRegistered) 
     EXPECT_EQ(object->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
     EXPECT_EQ(result.vt, VT_BSTR);
     VariantClear(&result);
+}
+
+namespace {
+
+// The reference count of a type information object, read through an AddRef and Release.
+ULONG CountOf(ITypeInfo* info) {
+    info->AddRef();
+    return info->Release();
+}
+
+}  // namespace
+
+TEST_F(Dispatch, TypeInformationHandedOutCarriesOneReferenceForTheCaller) {
+    InterfacePtr<IProvideClassInfo> provider;
+    ASSERT_EQ(object->QueryInterface(IID_IProvideClassInfo, provider.ReceiveVoid()), S_OK);
+    const std::vector<std::function<HRESULT(ITypeInfo**)>> getters = {
+        [&](ITypeInfo** out) { return object->GetTypeInfo(0, 0, out); },
+        [&](ITypeInfo** out) { return provider->GetClassInfo(out); },
+    };
+    for (const auto& get : getters) {
+        InterfacePtr<ITypeInfo> first;
+        InterfacePtr<ITypeInfo> second;
+        ASSERT_EQ(get(first.Receive()), S_OK);
+        const ULONG held = CountOf(first.Get());
+        ASSERT_EQ(get(second.Receive()), S_OK);
+        EXPECT_EQ(CountOf(second.Get()), held + 1);
+        // The callers' releases leave the object's own reference.
+        first.Reset();
+        EXPECT_EQ(CountOf(second.Get()), held);
+        second.Reset();
+    }
+    VARIANT title;
+    VariantInit(&title);
+    EXPECT_EQ(Call(2, DISPATCH_PROPERTYGET, {}, &title), S_OK);
+    VariantClear(&title);
+    InterfacePtr<ITypeInfo> again;
+    EXPECT_EQ(object->GetTypeInfo(0, 0, again.Receive()), S_OK);
 }

@@ -143,7 +143,7 @@ install_packages() {
     TARVIK_PACKAGES=$(windows_path "$work/dist") TARVIK_SDK=$(windows_path "${sdks[0]}") \
         TARVIK_LATER_PACKAGE=$(windows_path "$later") \
         TARVIK_BUILT_EXAMPLES=$(windows_path "$work/examples") LC_ALL=C \
-        "$WINELOADER" "$program" || status=$?
+        bash "$root/tools/guard-test.sh" --variant packages x86_64 "$program" || status=$?
     [ $status -eq 0 ] && rm -f "$marker"
     return $status
 }

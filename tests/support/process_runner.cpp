@@ -1,6 +1,22 @@
 #include "support/process_runner.h"
 
+#include <gtest/gtest.h>
+
 #include "support/unique_handle.h"
+
+namespace {
+
+// Wine's report of a fault that the program left unhandled; the program may still exit 0.
+bool ReportsCrash(const std::string& output) {
+    for (const char* marker : {"wine: Unhandled", "Unhandled exception: ", "wine: Assertion"}) {
+        for (size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1)) {
+            if (at == 0 || output[at - 1] == '\n') return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 ProgramRun RunProgram(const std::wstring& commandLine) {
     ProgramRun run;
@@ -28,5 +44,6 @@ ProgramRun RunProgram(const std::wstring& commandLine) {
     while (ReadFile(reader.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) run.Output.append(buffer, read);
     WaitForSingleObject(processHandle.Get(), INFINITE);
     GetExitCodeProcess(processHandle.Get(), &run.ExitCode);
+    if (ReportsCrash(run.Output)) ADD_FAILURE() << "the program crashed: " << run.Output;
     return run;
 }
