@@ -66,7 +66,7 @@ HDC MakeTargetDC(HDC drawDC, const DVTARGETDEVICE* targetDevice) {
     std::unique_ptr<char[]> names[3];
     for (int i = 0; i < 3; ++i) {
         const BYTE* name = ItemAt(targetDevice, nameOffsets[i]);
-        if (name != nullptr && FAILED(ConvertToAnsi(reinterpret_cast<const wchar_t*>(name), names[i]))) {
+        if (name != nullptr && FAILED(ConvertNameToAnsi(reinterpret_cast<const wchar_t*>(name), names[i]))) {
             return nullptr;
         }
     }

@@ -36,7 +36,7 @@ HRESULT ExpandedText::AppendChar(const char* p) noexcept { return AppendBytes(p,
 
 HRESULT ExpandedText::AppendText(const wchar_t* text) noexcept {
     std::unique_ptr<char[]> ansi;
-    const HRESULT converted = ConvertToAnsi(text, ansi);
+    const HRESULT converted = ConvertNameToAnsi(text, ansi);
     if (FAILED(converted)) return converted;
     for (const char* p = ansi.get(); *p != '\0'; p = CharNextA(p)) {
         const HRESULT hr = AppendChar(p);

@@ -26,7 +26,7 @@ HRESULT LoadTypeLibFromAnsi(const char* path, ITypeLib** typeLib, std::unique_pt
 // Appends the suffix in the ANSI code page, provided the path stays loadable.
 HRESULT AppendSuffix(char* path, const wchar_t* suffix) noexcept {
     std::unique_ptr<char[]> ansi;
-    const HRESULT converted = ConvertToAnsi(suffix, ansi);
+    const HRESULT converted = ConvertNameToAnsi(suffix, ansi);
     if (FAILED(converted)) return converted;
     if (lstrlenA(path) + lstrlenA(ansi.get()) > kLongestLoadablePath) {
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);

@@ -1,5 +1,6 @@
 // The registration walk over the class table.
 #include "registration/server_registration.h"
+#include "support/ansi_conversion.h"
 
 namespace {
 
@@ -12,10 +13,21 @@ const CategoryTableEntry* CategoriesOf(const ClassTableEntry& entry) {
     return entry.CategoryTableGetter != nullptr ? entry.CategoryTableGetter() : nullptr;
 }
 
+// The registry entries and the type library name the module by its ANSI path.  Where the
+// code page cannot hold the real path, that form names another file (or none): such a
+// module is neither registered nor unregistered, and the registry stays as it was.
+HRESULT CheckModulePathFitsCodePage(const ServerModule& module) {
+    wchar_t path[MAX_PATH + 1] = {};
+    if (GetModuleFileNameW(module.Instance, path, MAX_PATH + 1) == 0) return S_OK;
+    return CodePageHoldsName(path, -1) ? S_OK : HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+}
+
 }  // namespace
 
 HRESULT RegisterObjectMap(ServerModule* module, bool typeLib, const CLSID* classId) {
     if (module == nullptr) return E_INVALIDARG;
+    const HRESULT fits = CheckModulePathFitsCodePage(*module);
+    if (FAILED(fits)) return fits;
     for (ClassTableEntry* entry = module->ClassTable; entry->ClassId != nullptr; ++entry) {
         if (!IsSelected(*entry, classId)) continue;
         HRESULT result = entry->RegistryUpdater(TRUE);
@@ -28,6 +40,8 @@ HRESULT RegisterObjectMap(ServerModule* module, bool typeLib, const CLSID* class
 
 HRESULT UnregisterObjectMap(ServerModule* module, bool typeLib, const CLSID* classId) {
     if (module == nullptr) return E_INVALIDARG;
+    const HRESULT fits = CheckModulePathFitsCodePage(*module);
+    if (FAILED(fits)) return fits;
     for (ClassTableEntry* entry = module->ClassTable; entry->ClassId != nullptr; ++entry) {
         if (!IsSelected(*entry, classId)) continue;
         entry->RegistryUpdater(FALSE);

@@ -43,8 +43,8 @@ HRESULT RunResourceScript(ReplacementMap& map, const wchar_t* path, WORD resourc
                           bool registerPass) noexcept {
     std::unique_ptr<char[]> ansiPath;
     std::unique_ptr<char[]> ansiType;
-    HRESULT result = ConvertToAnsi(path, ansiPath);
-    if (SUCCEEDED(result)) result = ConvertToAnsi(type, ansiType);
+    HRESULT result = ConvertNameToAnsi(path, ansiPath);
+    if (SUCCEEDED(result)) result = ConvertNameToAnsi(type, ansiType);
     if (FAILED(result)) return result;
     DataFileModule file(ansiPath.get());
     if (file.Get() == nullptr) return LastErrorResult();

@@ -20,7 +20,7 @@ wchar_t* CopyToTaskMemory(const wchar_t* text) noexcept {
 // Compares in the ANSI form, as the script spells the name.
 bool NameMatches(const wchar_t* wideName, const char* name) noexcept {
     std::unique_ptr<char[]> ansi;
-    return SUCCEEDED(ConvertToAnsi(wideName, ansi)) && lstrcmpiA(ansi.get(), name) == 0;
+    return SUCCEEDED(ConvertNameToAnsi(wideName, ansi)) && lstrcmpiA(ansi.get(), name) == 0;
 }
 
 }  // namespace

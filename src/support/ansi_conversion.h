@@ -10,6 +10,16 @@
 // empty and the result is E_OUTOFMEMORY or the system's error.
 HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept;
 
+// The same for text that names something (a file, a registry key or value, a resource, a
+// device): every character must be held by the code page as it is.  Where one would become
+// a look-alike or the default character, out is empty and the result is
+// HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), so that no other name is ever used.
+HRESULT ConvertNameToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept;
+
+// Whether ConvertNameToAnsi would succeed for the first length characters (-1: up to the
+// terminator); false also when the conversion itself fails.
+bool CodePageHoldsName(const wchar_t* text, int length) noexcept;
+
 // A new[]-allocated, NUL-terminated wide copy of ANSI text; failures as above.
 HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcept;
 
@@ -20,5 +30,5 @@ HRESULT ConvertToWideInto(const char* text, wchar_t* buffer, int size) noexcept;
 
 // Up to length wide characters into a fixed field of fieldSize bytes (a device name, say),
 // terminated when there is room; the field is left empty when the text does not convert
-// or fit.
+// exactly (as ConvertNameToAnsi) or does not fit.
 void ConvertToAnsiField(const wchar_t* text, int length, char* field, int fieldSize) noexcept;

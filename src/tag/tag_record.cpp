@@ -33,10 +33,13 @@ void CopyField(const unsigned char* buffer, int read, int marker, int offset, in
 }
 
 // Reads up to the last 129 bytes of the file into buffer; returns the count read,
-// 0 when the file cannot be opened.  Only files on a disk are read: a pipe, a console
-// or a device such as COM1 may never answer a read, and the caller's thread would hang.
-DWORD ReadTail(const char* path, unsigned char* buffer) {
-    UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+// 0 when the file cannot be opened.  The file is opened by the caller's wide name as it
+// is: an ANSI form would turn characters the code page lacks into look-alikes or '?', and
+// so name another file (a fullwidth reverse solidus would become a folder separator).
+// Only files on a disk are read: a pipe, a console or a device such as COM1 may never
+// answer a read, and the caller's thread would hang.
+DWORD ReadTail(const wchar_t* path, unsigned char* buffer) {
+    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid() || GetFileType(file.Get()) != FILE_TYPE_DISK) return 0;
     // Fails for files under 129 bytes, leaving the pointer at the start: the read then
@@ -78,7 +81,7 @@ HRESULT TagRecord::LoadMP3Head(BSTR strName) noexcept {
         TextHolder path = TextHolder::FromWide(strName);
         if (path.Length() == 0) return S_OK;
         unsigned char buffer[kBufferSize] = {};
-        const int read = static_cast<int>(ReadTail(path.AnsiForm(), buffer));
+        const int read = static_cast<int>(ReadTail(path.Wide(), buffer));
         if (read == 0) return S_OK;
         const int marker = FindMarker(buffer);
         if (marker < 0) return S_OK;

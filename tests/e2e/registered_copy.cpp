@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-
 #include "support/loaded_server.h"
 #include "support/process_runner.h"
 #include "support/source_tree.h"
 
-
-RegisteredCopy::RegisteredCopy() : folder_(new ScratchFolder) {
-    const std::wstring folder = folder_->MakeFolder(L"it's a folder with spaces");
+RegisteredCopy::RegisteredCopy(const std::wstring& folderName) : folder_(new ScratchFolder) {
+    const std::wstring folder = folder_->MakeFolder(folderName);
     dll_ = folder + L"\\tarvik.DLL";
     if (!CopyFileW(LoadedServer::DllPath().c_str(), dll_.c_str(), FALSE)) ADD_FAILURE() << "cannot copy the DLL";
 }

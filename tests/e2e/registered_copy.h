@@ -12,7 +12,8 @@
 
 class RegisteredCopy {
 public:
-    RegisteredCopy();
+    // The copy lies in a folder of the given name.
+    explicit RegisteredCopy(const std::wstring& folderName = L"it's a folder with spaces");
     const std::wstring& Dll() const { return dll_; }
     std::wstring Folder() const { return folder_->Path() + L"\\"; }
     std::wstring CopyIn(const std::wstring& sourceRelative, const std::wstring& name) const;

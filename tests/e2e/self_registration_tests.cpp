@@ -101,3 +101,28 @@ TEST_F(SelfRegistration, RegisteringTwiceGivesTheSameStateAndUnregisteringRestor
     RegCloseKey(clsid);
     EXPECT_EQ(copy.CallExport("DllUnregisterServer"), S_OK);
 }
+
+// The registry names the library by its ANSI path.  A folder the code page holds is
+// registered as it is named; one it cannot hold is refused, registry untouched, because
+// its ANSI form would name another file.  Run under code pages 1252 and 932.
+TEST(SelfRegistrationCodePage, AFolderTheCodePageCannotHoldIsRefusedAndOneItHoldsIsRegistered) {
+    const bool japanese = GetACP() == 932;
+    const std::wstring japaneseName = L"\u65E5\u672C\u8A9E", accentedName = L"caf\u00E9";
+    RegisteredCopy refused(japanese ? accentedName : japaneseName);
+    RegisteredCopy accepted(japanese ? japaneseName : accentedName);
+    ASSERT_EQ(accepted.CallExport("DllUnregisterServer"), S_OK);
+    const std::vector<RegistryTree> before = ReadRegistration();
+    const HRESULT noTranslation = HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(refused.CallExport("DllRegisterServer"), noTranslation);
+    EXPECT_EQ(ReadRegistration(), before);
+    ASSERT_EQ(accepted.CallExport("DllRegisterServer"), S_OK);
+    EXPECT_EQ(ReadString(kClassKey + L"\\InprocServer32"), accepted.Dll());
+    UniqueBstr path;
+    ASSERT_EQ(QueryPathOfRegTypeLib(kTarvikLibId, 1, 0, 0, path.Receive()), S_OK);
+    EXPECT_EQ(lstrcmpiW(path.Get(), accepted.Dll().c_str()), 0);
+    const std::vector<RegistryTree> registered = ReadRegistration();
+    EXPECT_EQ(refused.CallExport("DllUnregisterServer"), noTranslation);
+    EXPECT_EQ(ReadRegistration(), registered);
+    EXPECT_EQ(accepted.CallExport("DllUnregisterServer"), S_OK);
+    EXPECT_EQ(ReadRegistration(), before);
+}

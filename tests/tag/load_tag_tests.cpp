@@ -264,3 +264,27 @@ TEST_F(TagLoad, PipesAndDevicesAreFilesThatCannotBeOpened) {
         ExpectCleared(tag);
     }
 }
+
+// Each file is opened by the caller's name as it is, also where the code page lacks a
+// character: a best-fit ANSI form would open the look-alike beside it (a fullwidth reverse
+// solidus becomes a folder separator, a fullwidth y a plain one) or a name of '?'.
+TEST_F(TagLoad, ReadsTheFileTheWideNameNamesAndNoLookAlike) {
+    folder.MakeFolder(L"x");
+    folder.MakeFolder(L"inner");
+    const std::vector<std::pair<std::wstring, std::string>> decoys = {{L"x\\y.mp3", "decoy folder"},
+                                                                      {L"y.mp3", "decoy plain"}};
+    const std::vector<std::pair<std::wstring, std::string>> files = {
+        {L"x\uFF3Cy.mp3", "fullwidth solidus"}, {L"\uFF59.mp3", "fullwidth y"},
+        {L"\u65E5\u672C\u8A9E.mp3", "japanese"}, {L"\u0391\u03C9.mp3", "greek"}};
+    for (const auto& file : decoys) folder.WriteFile(file.first, MakeTag(file.second, "", "", "", "", 1));
+    for (const auto& file : files) folder.WriteFile(file.first, MakeTag(file.second, "", "", "", "", 2));
+    TagRecord tag;
+    for (const auto& file : files) {
+        EXPECT_EQ(Load(tag, folder.Path() + L"\\" + file.first), S_OK);
+        EXPECT_EQ(Field(tag, &TagRecord::GetTitle), std::wstring(file.second.begin(), file.second.end()));
+        EXPECT_EQ(Genre(tag), 2);
+    }
+    // A name that climbs out of a folder only through a look-alike separator names nothing.
+    Load(tag, folder.Path() + L"\\inner\\..\uFF3Cx\\y.mp3");
+    ExpectCleared(tag);
+}
