@@ -1,5 +1,7 @@
 #include "scratch_classes.h"
 
+#include "resource_ids.h"
+
 #include "registration/registry_script_parser.h"
 #include "registration/replacement_map.h"
 
@@ -36,7 +38,7 @@ ScratchClasses::~ScratchClasses() {
 size_t ScratchClasses::CountKeys() const { return CountKeysBelow(classes_); }
 
 std::string ShippedScript(HMODULE module) {
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(102), "REGISTRY");
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(TARVIK_LUMEX_REGISTRY_RESOURCE), "REGISTRY");
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
     if (loaded == nullptr) return {};
     return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));

@@ -30,7 +30,7 @@ private:
     HKEY classes_ = nullptr;
 };
 
-// The registry script compiled into the library (resource "REGISTRY" 102).
+// The registry script compiled into the library (resource "REGISTRY" TARVIK_LUMEX_REGISTRY_RESOURCE).
 std::string ShippedScript(HMODULE module);
 
 // One pass of a script through the library's engine, with "Module" set to a fixed path.

@@ -10,7 +10,9 @@ declare -A allowed=(
     [automation]="module support"
     [control]="tag automation module support"
     [registration]="module support"
-    [server]="control registration automation tag module support"
+    [formats]="support"
+    [tagfile]="formats automation module support"
+    [server]="tagfile control registration automation tag module support"
 )
 status=0
 for folder in "${!allowed[@]}"; do

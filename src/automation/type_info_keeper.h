@@ -28,6 +28,9 @@ struct TypeInfoKeeper {
 // Ilumex's type information (GetTypeInfo, GetIDsOfNames, Invoke) and lumex's (GetClassInfo).
 extern TypeInfoKeeper InterfaceKeeper;
 extern TypeInfoKeeper ClassKeeper;
+// ITagFile's and TagFile's.
+extern TypeInfoKeeper TagFileInterfaceKeeper;
+extern TypeInfoKeeper TagFileClassKeeper;
 
 HRESULT LoadTypeInfo(TypeInfoKeeper& keeper, LCID lcid);
 // GetTypeInfo: the kept information with a reference for the caller, loading it if needed.

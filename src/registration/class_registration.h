@@ -1,5 +1,6 @@
-// The lumex class's registry updater: runs the registry script resource.
+// The classes' registry updaters: each runs its registry script resource.
 #pragma once
 #include <windows.h>
 
 HRESULT WINAPI ApplyClassRegistryScript(BOOL registerPass);
+HRESULT WINAPI ApplyTagFileRegistryScript(BOOL registerPass);

@@ -4,6 +4,7 @@
 #include "registration/class_registration.h"
 #include "server/class_factory.h"
 #include "server/lumex_object.h"
+#include "tagfile/tag_file_object.h"
 
 namespace {
 
@@ -17,5 +18,7 @@ void WINAPI StartStopNothing(bool) {}
 ClassTableEntry ClassTable[] = {
     {&CLSID_lumex, ApplyClassRegistryScript, MakeClassObject, MakeInstance, nullptr, 0, GetNoDescription,
      GetNoCategories, StartStopNothing},
+    {&CLSID_TagFile, ApplyTagFileRegistryScript, MakeClassObject, TagFileObject::MakeInstance, nullptr, 0,
+     GetNoDescription, GetNoCategories, StartStopNothing},
     {nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr},
 };

@@ -7,10 +7,6 @@
 // Objects are apartment-bound, so their counts need no interlocking.  Destruction sets
 // the count to 1 first, so calls made during clean-up cannot start a second one.
 
-ModuleLockHolder::ModuleLockHolder() noexcept { AddModuleLock(); }
-
-ModuleLockHolder::~ModuleLockHolder() { DropModuleLock(); }
-
 PlainObject::PlainObject() noexcept = default;
 
 PlainObject::~PlainObject() { ReleaseControl(); }

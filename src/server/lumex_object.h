@@ -4,15 +4,7 @@
 #include <unknwn.h>
 
 #include "control/lumex_control.h"
-
-// One module lock for the life of an object.  As the first base of an object it is
-// given back last, after the control's clean-up, so the library cannot be unloaded
-// while that code still runs.
-class ModuleLockHolder {
-protected:
-    ModuleLockHolder() noexcept;
-    ~ModuleLockHolder();
-};
+#include "module/module_lock_holder.h"
 
 // The control used on its own: its IUnknown counts its own references.
 class PlainObject final : private ModuleLockHolder, public LumexControl {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "resource_ids.h"
 #include "support/loaded_server.h"
 
 namespace {
@@ -14,7 +15,7 @@ class TypeLibraryFile {
 public:
     TypeLibraryFile() {
         module_ = LoadLibraryExW(LoadedServer::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC found = FindResourceExW(module_, L"TYPELIB", MAKEINTRESOURCEW(1), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+        HRSRC found = FindResourceExW(module_, L"TYPELIB", MAKEINTRESOURCEW(TARVIK_TYPELIB_RESOURCE), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
         if (found == nullptr) return;
         size_ = SizeofResource(module_, found);
         bytes_ = static_cast<const unsigned char*>(LockResource(LoadResource(module_, found)));

@@ -2,6 +2,7 @@
 // leaves the registry as it was and keeps no block.
 #include <gtest/gtest.h>
 
+#include "resource_ids.h"
 #include "registration/registry_script_parser.h"
 #include "registration/replacement_map.h"
 #include "registration/server_registration.h"
@@ -50,7 +51,7 @@ TEST_F(RegistryOutOfMemory, ClassRegistrationFailsWithoutAChange) {
     long failed = 0;
     for (;; ++failed) {
         spy->Fail(failed, 1);
-        const HRESULT hr = ApplyRegistryResource(&module, 102, true, nullptr);
+        const HRESULT hr = ApplyRegistryResource(&module, TARVIK_LUMEX_REGISTRY_RESOURCE, true, nullptr);
         spy->FailNothing();
         if (hr == S_OK) break;
         ASSERT_EQ(hr, E_OUTOFMEMORY) << "allocation " << failed;

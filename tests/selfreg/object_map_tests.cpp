@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "resource_ids.h"
 #include "registration/registry_resource.h"
 #include "registration/server_registration.h"
 #include "support/loaded_server.h"
@@ -57,7 +58,7 @@ std::wstring CompanionTlb() {
 // Writes the type library of tarvik.DLL beside the test program as its ".tlb" companion.
 void WriteCompanionTlb() {
     HMODULE dll = LoadLibraryExW(LoadedServer::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceW(dll, MAKEINTRESOURCEW(1), L"TYPELIB");
+    HRSRC found = FindResourceW(dll, MAKEINTRESOURCEW(TARVIK_TYPELIB_RESOURCE), L"TYPELIB");
     ASSERT_NE(found, nullptr);
     const void* bytes = LockResource(LoadResource(dll, found));
     HANDLE file = CreateFileW(CompanionTlb().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -145,10 +146,10 @@ TEST_F(ObjectMap, TypeLibraryFallsBackToTheTlbCompanion) {
 TEST_F(ObjectMap, MissingScriptResourceIsAnErrorNotASuccess) {
     // The test program has no REGISTRY resource: the system's error comes back as an HRESULT.
     SetLastError(0);
-    ASSERT_EQ(FindResourceW(module.Instance, MAKEINTRESOURCEW(102), L"REGISTRY"), nullptr);
+    ASSERT_EQ(FindResourceW(module.Instance, MAKEINTRESOURCEW(TARVIK_LUMEX_REGISTRY_RESOURCE), L"REGISTRY"), nullptr);
     const DWORD error = GetLastError();
     ASSERT_NE(error, 0u);
-    EXPECT_EQ(ApplyRegistryResource(&module, 102, true, nullptr), HRESULT_FROM_WIN32(error));
+    EXPECT_EQ(ApplyRegistryResource(&module, TARVIK_LUMEX_REGISTRY_RESOURCE, true, nullptr), HRESULT_FROM_WIN32(error));
 }
 
 TEST_F(ObjectMap, SuffixIsAppendedOnlyWhereThePathBufferHoldsIt) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "resource_ids.h"
 #include "support/loaded_server.h"
 #include "support/source_tree.h"
 
@@ -28,7 +29,7 @@ protected:
 }  // namespace
 
 TEST_F(DllResources, RegistryScriptIsTheShippedTextByteForByte) {
-    const std::string script = Bytes(L"REGISTRY", 102);
+    const std::string script = Bytes(L"REGISTRY", TARVIK_LUMEX_REGISTRY_RESOURCE);
     EXPECT_EQ(script, ReadSourceFile(L"resources/tarvik.rgs"));
     size_t lines = 0;
     for (size_t at = script.find("\r\n"); at != std::string::npos; at = script.find("\r\n", at + 2)) ++lines;
@@ -39,7 +40,7 @@ TEST_F(DllResources, RegistryScriptIsTheShippedTextByteForByte) {
 }
 
 TEST_F(DllResources, ToolboxBitmapIs16By16WithFourBitsPerPixel) {
-    const std::string bitmap = Bytes(MAKEINTRESOURCEW(2), 101);  // RT_BITMAP
+    const std::string bitmap = Bytes(MAKEINTRESOURCEW(2), TARVIK_TOOLBOX_BITMAP_RESOURCE);  // RT_BITMAP
     ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
     BITMAPINFOHEADER header;
     std::memcpy(&header, bitmap.data(), sizeof header);

@@ -1,0 +1,107 @@
+// The TagFile object: the tags and audio properties of one MP3 file for automation clients.
+// It has no window and no apartment state, and is registered with threading model "Both":
+// its count is interlocked and its record is read and replaced under a lock of its own.
+// Used on its own, its own unknown controls it; in an aggregate the outer object does,
+// and the own unknown is the inner one handed to the outer object.
+//
+// Where each part lives: creation, identity and lookup in tag_file_object.cpp; IDispatch,
+// IProvideClassInfo and ISupportErrorInfo in tag_file_dispatch.cpp; Open and SavePicture
+// in tag_file_open.cpp; the property gets and Text in tag_file_properties.cpp.
+#pragma once
+#include <windows.h>
+#include <ocidl.h>
+
+#include <atomic>
+#include <string>
+
+#include "automation/tarvik.h"
+#include "formats/media_tags.h"
+#include "module/interface_table.h"
+#include "module/module_lock_holder.h"
+#include "support/critical_section.h"
+
+class TagFileObject final : private ModuleLockHolder,
+                            public ITagFile,
+                            public ISupportErrorInfo,
+                            public IProvideClassInfo {
+public:
+    TagFileObject(const TagFileObject&) = delete;
+    TagFileObject& operator=(const TagFileObject&) = delete;
+
+    // The class table's instance maker: a plain object, or an aggregate's inner object
+    // when outer is given (then only IUnknown may be asked for).
+    static HRESULT WINAPI MakeInstance(IUnknown* outer, REFIID riid, void** ppv);
+
+    // The four interfaces in lookup order; the first answers IUnknown.
+    static const InterfaceTableEntry Interfaces[];
+
+    // IUnknown of every interface: the controlling unknown's.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                                            DISPID* rgDispId) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                                     VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+    // ITagFile
+    HRESULT STDMETHODCALLTYPE Open(BSTR path) override;
+    HRESULT STDMETHODCALLTYPE get_Title(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Artist(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Album(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_AlbumArtist(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Composer(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Comment(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Genre(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Year(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_Track(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_TrackCount(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_Disc(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_DiscCount(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_Duration(double* value) override;
+    HRESULT STDMETHODCALLTYPE get_Bitrate(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_SampleRate(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_Channels(long* value) override;
+    HRESULT STDMETHODCALLTYPE get_TagTypes(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE Text(BSTR frameId, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE SavePicture(BSTR path, VARIANT_BOOL* saved) override;
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+    // IProvideClassInfo
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) override;
+
+private:
+    // The object's own unknown: it counts the references and answers from the table.
+    class OwnUnknown final : public IUnknown {
+    public:
+        explicit OwnUnknown(TagFileObject& object) noexcept : object_(object) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+
+    private:
+        TagFileObject& object_;
+    };
+
+    explicit TagFileObject(IUnknown* outer) noexcept;
+    ~TagFileObject();
+
+    // A text of the record as a new BSTR, read under the lock.
+    HRESULT CopyText(const std::wstring MediaTags::*field, BSTR* value);
+    // A number of the record, read under the lock.
+    template <class Number>
+    HRESULT CopyNumber(Number MediaTags::*field, Number* value);
+    // Raises error information "<action> "<path>": <reason>" (the system's text for code
+    // when reason is null) and returns code.
+    HRESULT FailWithPath(HRESULT code, const wchar_t* action, const wchar_t* path, const wchar_t* reason);
+
+    OwnUnknown Own{*this};
+    IUnknown* Controlling;  // Own, or the outer object of an aggregate (not counted)
+    std::atomic<LONG> RefCount{0};
+    CriticalSection StateLock;  // guards everything below
+    MediaTags Tags;
+    std::wstring Path;  // the file Tags came from, read again by SavePicture
+    bool Opened = false;
+};

@@ -1,0 +1,125 @@
+// Open and SavePicture: the only calls of the TagFile object that touch files.  Each file
+// is opened by the caller's wide name as it is, and only a file on a disk is read: a pipe
+// or a device might never answer.  A failure is raised as error information that names
+// the file and the reason, for a script's Err.Description.
+#include "tagfile/tag_file_object.h"
+
+#include <new>
+
+#include "formats/media_file_reader.h"
+#include "support/interface_ptr.h"
+#include "support/unique_handle.h"
+
+namespace {
+
+const wchar_t kSource[] = L"Tarvik.TagFile";
+
+// The system's text for an error, without the line break it ends with; "" when none.
+std::wstring DescribeError(HRESULT code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                        nullptr);
+    std::wstring message(text != nullptr ? text : L"", length);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+// Sets the thread's error information for a failure of ITagFile.
+void RaiseErrorInfo(const std::wstring& description) {
+    InterfacePtr<ICreateErrorInfo> made;
+    if (FAILED(CreateErrorInfo(made.Receive()))) return;
+    made->SetGUID(IID_ITagFile);
+    made->SetSource(const_cast<LPOLESTR>(kSource));
+    made->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+    InterfacePtr<IErrorInfo> info;
+    if (SUCCEEDED(made.QueryInto(IID_IErrorInfo, info))) SetErrorInfo(0, info.Get());
+}
+
+HRESULT LastErrorCode() {
+    const DWORD error = GetLastError();
+    return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+constexpr HRESULT kNotOnDisk = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+
+// Opens a file for reading; only a file on a disk, else an invalid handle and the code.
+UniqueHandle OpenForReading(const wchar_t* path, HRESULT& code) {
+    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file.IsValid()) {
+        code = LastErrorCode();
+    } else if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        code = kNotOnDisk;
+        file.Reset();
+    }
+    return file;
+}
+
+}  // namespace
+
+HRESULT TagFileObject::FailWithPath(HRESULT code, const wchar_t* action, const wchar_t* path, const wchar_t* reason) {
+    try {
+        std::wstring description = action;
+        description += L" \"";
+        description += path;
+        description += L"\": ";
+        description += reason != nullptr ? std::wstring(reason) : DescribeError(code);
+        RaiseErrorInfo(description);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return code;
+}
+
+HRESULT STDMETHODCALLTYPE TagFileObject::Open(BSTR path) {
+    const wchar_t* name = path != nullptr ? path : L"";
+    SectionLock lock(StateLock);
+    try {
+        Tags.Clear();
+        Path.clear();
+        Opened = false;
+        if (*name == 0) return FailWithPath(E_INVALIDARG, L"Cannot open", name, L"no file name was given");
+        HRESULT code = S_OK;
+        UniqueHandle file = OpenForReading(name, code);
+        if (code == kNotOnDisk) return FailWithPath(code, L"Cannot open", name, L"it is not a file on a disk");
+        if (!file.IsValid()) return FailWithPath(code, L"Cannot open", name, nullptr);
+        DWORD error = 0;
+        if (!ReadMediaFile(file.Get(), Tags, &error)) {
+            Tags.Clear();
+            return FailWithPath(error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL, L"Cannot read", name, nullptr);
+        }
+        Path = name;
+        Opened = true;
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        Tags.Clear();
+        Path.clear();
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* saved) {
+    if (saved == nullptr) return E_POINTER;
+    *saved = VARIANT_FALSE;
+    const wchar_t* target = path != nullptr ? path : L"";
+    SectionLock lock(StateLock);
+    if (!Opened || !Tags.HasPicture()) return S_OK;
+    HRESULT code = S_OK;
+    UniqueHandle source = OpenForReading(Path.c_str(), code);
+    if (!source.IsValid()) return FailWithPath(code, L"Cannot open", Path.c_str(), nullptr);
+    UniqueHandle written(CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!written.IsValid()) return FailWithPath(LastErrorCode(), L"Cannot write", target, nullptr);
+    if (!CopyPicture(source.Get(), Tags, written.Get())) {
+        code = LastErrorCode();
+        written.Reset();
+        DeleteFileW(target);
+        return FailWithPath(code, L"Cannot write", target, L"the picture could not be copied");
+    }
+    *saved = VARIANT_TRUE;
+    return S_OK;
+}
