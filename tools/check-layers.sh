@@ -6,13 +6,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 declare -A allowed=(
     [support]=""
     [tag]="support"
+    [formats]="support"
     [module]="support"
     [automation]="module support"
     [control]="tag automation module support"
     [registration]="module support"
     [formats]="support"
     [tagfile]="formats automation module support"
-    [server]="tagfile control registration automation tag module support"
+    [server]="tagfile control registration automation tag formats module support"
 )
 status=0
 for folder in "${!allowed[@]}"; do

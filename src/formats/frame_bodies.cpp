@@ -1,0 +1,52 @@
+#include "formats/frame_bodies.h"
+
+#include "formats/frame_text.h"
+
+bool ParseTextFrame(const std::wstring& id, const BYTE* body, size_t size, TextFrame& frame) {
+    if (size == 0 || !IsTextEncoding(body[0])) return false;
+    const BYTE encoding = body[0];
+    ++body;
+    --size;
+    frame.Key = id;
+    if (id == L"TXXX") {
+        size_t next = 0;
+        const size_t length = FindTextEnd(encoding, body, size, &next);
+        frame.Key += L":" + DecodeText(encoding, body, length);
+        body += next;
+        size -= next;
+    }
+    frame.Values = DecodeTextValues(encoding, body, size);
+    return true;
+}
+
+bool ParseCommentFrame(const BYTE* body, size_t size, CommentFrame& frame) {
+    // Encoding and a three-letter language.
+    if (size < 4 || !IsTextEncoding(body[0])) return false;
+    const BYTE encoding = body[0];
+    body += 4;
+    size -= 4;
+    size_t next = 0;
+    const size_t length = FindTextEnd(encoding, body, size, &next);
+    frame.Description = DecodeText(encoding, body, length);
+    frame.Values = DecodeTextValues(encoding, body + next, size - next);
+    return true;
+}
+
+bool ParsePictureHeader(int version, const BYTE* body, size_t available, size_t* headerLength, BYTE* type) noexcept {
+    if (available < 1 || !IsTextEncoding(body[0])) return false;
+    const BYTE encoding = body[0];
+    size_t at = 1;
+    if (version == 2) {
+        at += 3;
+    } else {
+        size_t next = 0;
+        if (FindTextEnd(0, body + at, available - at, &next) == available - at) return false;
+        at += next;
+    }
+    if (at >= available) return false;
+    *type = body[at++];
+    size_t next = 0;
+    if (FindTextEnd(encoding, body + at, available - at, &next) == available - at) return false;
+    *headerLength = at + next;
+    return true;
+}

@@ -1,0 +1,43 @@
+// What a media file says about itself: its tags' texts and numbers, the properties of its
+// audio, and where its picture lies.  Knows nothing of COM; a TagFile object holds one.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// Where the chosen picture's image bytes lie in the file: a raw run of it, read from
+// RawStart (with unsynchronisation undone when set, AfterFF carrying a 0xFF just before),
+// of which the first Skip bytes are the frame's encoding, MIME type, picture type and
+// description, and the image is the next Size bytes or, without a known size, all the
+// rest of the run.
+struct PictureLocation {
+    static constexpr uint64_t kUnknownSize = ~0ull;
+
+    uint64_t RawStart = 0;
+    uint64_t RawEnd = 0;
+    uint64_t Skip = 0;
+    uint64_t Size = kUnknownSize;
+    bool Unsynchronised = false;
+    bool AfterFF = false;
+    BYTE Type = 0;  // 3 is the front cover
+};
+
+struct MediaTags {
+    std::wstring Title, Artist, Album, AlbumArtist, Composer, Comment, Genre;
+    long Year = 0, Track = 0, TrackCount = 0, Disc = 0, DiscCount = 0;
+    double Duration = 0;  // seconds of audio
+    long Bitrate = 0, SampleRate = 0, Channels = 0;  // kbit/s (average for VBR), Hz, 1 or 2; 0 when no audio
+    std::wstring TagTypes;  // "ID3v2.3 ID3v1.1", "" for none
+
+    // Every text frame under its 2.3/2.4 identifier ("TBPM", "TXXX:description"), the
+    // first of each; its values joined "; ".
+    std::map<std::wstring, std::wstring> Texts;
+    bool PictureFound = false;
+    PictureLocation Picture;
+
+    void Clear() { *this = MediaTags(); }
+    const std::wstring* FindText(const std::wstring& frameId) const;  // null when absent
+    bool HasPicture() const noexcept { return PictureFound; }
+};
