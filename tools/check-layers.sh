@@ -11,7 +11,6 @@ declare -A allowed=(
     [automation]="module support"
     [control]="tag automation module support"
     [registration]="module support"
-    [formats]="support"
     [tagfile]="formats automation module support"
     [server]="tagfile control registration automation tag formats module support"
 )
