@@ -61,7 +61,7 @@ TEST(TypeLibraryFile, IsAnMsftResourceInJapanese) {
     EXPECT_EQ(file.Int(0x14) & 0xF, SYS_WIN32);
     EXPECT_EQ(file.Int(0x18), 0x00000001);  // version 1.0
     EXPECT_EQ(file.Int(0x1C), 0);           // no library flags, no disk image flag
-    EXPECT_EQ(file.Int(0x20), 2);           // lumex and Ilumex
+    EXPECT_EQ(file.Int(0x20), 4);           // lumex, Ilumex, TagFile and ITagFile
 }
 
 TEST(TypeLibraryFile, KeepsTheFlagsTheLoaderHides) {
@@ -69,6 +69,8 @@ TEST(TypeLibraryFile, KeepsTheFlagsTheLoaderHides) {
     ASSERT_TRUE(file.Found());
     EXPECT_EQ(file.TypeFlags(0), TYPEFLAG_FCANCREATE);
     EXPECT_EQ(file.TypeFlags(1), TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
+    EXPECT_EQ(file.TypeFlags(2), TYPEFLAG_FCANCREATE);
+    EXPECT_EQ(file.TypeFlags(3), TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
 }
 
 TEST(TypeLibraryFile, StoresTheHelpStringsAsCodePage932Bytes) {
