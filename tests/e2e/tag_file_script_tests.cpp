@@ -1,0 +1,85 @@
+// Tarvik.TagFile from VBScript and JScript under Wine's cscript, reading files that LAME
+// and mutagen made (the format fixtures): fields, the picture, and an error from Open
+// that reaches the script as Err.Number and Err.Description.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/registered_copy.h"
+#include "support/process_runner.h"
+
+namespace {
+
+std::vector<std::string> OutputLines(const std::string& output) {
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+std::wstring FixtureFolder() {
+    const char* folder = std::getenv("TARVIK_FORMAT_FIXTURES");
+    const std::string unix = folder != nullptr ? folder : "";
+    std::wstring windows = L"Z:";
+    for (char c : unix) windows += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return windows + L"\\";
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TagFileScripts : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(copy.RunRegsvr32(false), 0u); }
+    void TearDown() override { copy.RunRegsvr32(true); }
+
+    ProgramRun RunScript(const wchar_t* script, const std::wstring& arguments) {
+        const std::wstring path = copy.CopyIn(std::wstring(L"tests/e2e/") + script, script);
+        return RunProgram(L"cscript //nologo \"" + path + L"\" " + arguments);
+    }
+
+    RegisteredCopy copy;
+    const std::wstring tagged = FixtureFolder() + L"cbr-stereo-44k.mp3";
+    const std::wstring untagged = FixtureFolder() + L"cbr-mono-22k.mp3";
+};
+
+}  // namespace
+
+TEST_F(TagFileScripts, VBScriptReadsTagsPlayingTimeAndPictureAndSeesOpenFail) {
+    const std::wstring cover = copy.Folder() + L"cover.bin";
+    const ProgramRun run = RunScript(L"read_tagfile.vbs", L"\"" + untagged + L"\" \"" + tagged + L"\" \"" + cover + L"\"");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    const std::vector<std::string> lines = OutputLines(run.Output);
+    ASSERT_EQ(lines.size(), 5u) << run.Output;
+    EXPECT_EQ(lines[0], "vbscript||||||0|0|0||2|Double|32|22050|1||||");
+    EXPECT_EQ(lines[1].substr(lines[1].find("|Artist One")),
+              "|Artist One; Artist Two|Album|Album Artist|3|12|2003|Rock|2|Double|128|44100|2|ID3v2.3|calm|120");
+    // The front cover of the file opened last, byte for byte.
+    EXPECT_EQ(lines[2], "saved|True|Boolean");
+    EXPECT_EQ(ReadBytes(cover), ReadBytes(tagged + L".cover"));
+    EXPECT_EQ(lines[3].rfind("error|80070002|Cannot open \"", 0), 0u) << lines[3];
+    EXPECT_NE(lines[3].find(".missing\": "), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[3].substr(lines[3].rfind('|')), "|Tarvik.TagFile");
+    // A failed Open leaves nothing behind, and no picture is written.
+    EXPECT_EQ(lines[4], "after||0|False");
+    EXPECT_EQ(GetFileAttributesW((untagged + L".none").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(TagFileScripts, JScriptReadsTheSameThroughTheVersionIndependentName) {
+    const ProgramRun run = RunScript(L"read_tagfile.js", L"\"" + tagged + L"\"");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    const std::vector<std::string> lines = OutputLines(run.Output);
+    ASSERT_EQ(lines.size(), 2u) << run.Output;
+    EXPECT_EQ(lines[0], "jscript|Artist One; Artist Two|1|2|Kommentar|2|number|ID3v2.3");
+    EXPECT_EQ(lines[1].rfind("error|80070002|Cannot open \"", 0), 0u) << lines[1];
+}
