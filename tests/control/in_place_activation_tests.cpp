@@ -223,6 +223,16 @@ TEST_F(InPlaceActivation, InPlaceDeactivationEndsUIFirstAndDestroysTheWindowQuie
     EXPECT_LOG({});
 }
 
+TEST_F(InPlaceActivation, ASiteThatDeactivatesFromItsUIDeactivateNoticeHearsOfItOnce) {
+    ActivateWindowedInPlace();
+    ASSERT_EQ(Activate(OLEIVERB_UIACTIVATE), S_OK);
+    site.Options().WhenUIDeactivated = [this] { EXPECT_EQ(InPlace()->InPlaceDeactivate(), S_OK); };
+    log.Clear();
+    EXPECT_EQ(InPlace()->InPlaceDeactivate(), S_OK);
+    EXPECT_EQ(log.Only("Site.OnInPlaceDeactivate").size(), 1u) << log.Format();
+    EXPECT_EQ(ControlWindowHandle(), nullptr);
+}
+
 TEST_F(InPlaceActivation, CloseForgetsTheSiteSoTheNextActivationNegotiatesAgain) {
     ActivateWindowedInPlace();
     EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
