@@ -102,29 +102,6 @@ DEVMODEW& ModeOf(std::vector<BYTE>& record) {
     return *reinterpret_cast<DEVMODEW*>(record.data() + HeaderOf(record).tdExtDevmodeOffset);
 }
 
-// Two pages, the second one inaccessible: a record copied to the end of the first ends
-// where readable memory ends, so a read past its size faults.
-class PageEnd {
-public:
-    PageEnd() {
-        memory_ = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        VirtualProtect(memory_ + kPage, kPage, PAGE_NOACCESS, &old);
-    }
-    PageEnd(const PageEnd&) = delete;
-    PageEnd& operator=(const PageEnd&) = delete;
-    ~PageEnd() { VirtualFree(memory_, 0, MEM_RELEASE); }
-    DVTARGETDEVICE* Place(const std::vector<BYTE>& record) {
-        BYTE* at = memory_ + kPage - record.size();
-        std::memcpy(at, record.data(), record.size());
-        return reinterpret_cast<DVTARGETDEVICE*>(at);
-    }
-
-private:
-    static constexpr SIZE_T kPage = 4096;
-    BYTE* memory_;
-};
-
 // The device contexts the library opens, counted on their way to the platform.
 int openedDCs = 0;
 void* originalCreateDC = nullptr;
@@ -187,14 +164,22 @@ TEST_F(Rendering, ATargetDeviceIsReadOnlyWithinItsSize) {
     HeaderOf(cases[2].Record).tdPortNameOffset = static_cast<WORD>(cases[2].Record.size());
     ModeOf(cases[3].Record).dmSize = offsetof(DEVMODEW, dmFields);
     ModeOf(cases[4].Record).dmDriverExtra = 0xFFFF;
-    PageEnd page;
+    // Each record is copied to the end of a page whose successor is inaccessible, so a
+    // read past its size faults.
+    constexpr SIZE_T kPage = 4096;
+    auto* pages = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + kPage, kPage, PAGE_NOACCESS, &old));
     for (const Case& row : cases) {
+        BYTE* placed = pages + kPage - row.Record.size();
+        std::memcpy(placed, row.Record.data(), row.Record.size());
         openedDCs = 0;
         Canvas target;
-        ASSERT_EQ(DrawInto(target.DC(), DVASPECT_CONTENT, &kBoundsL, page.Place(row.Record)), S_OK) << row.What;
+        EXPECT_EQ(DrawInto(target.DC(), DVASPECT_CONTENT, &kBoundsL, reinterpret_cast<DVTARGETDEVICE*>(placed)), S_OK);
         ExpectControlAt10_20_110_70(target);
         EXPECT_EQ(openedDCs, &row == cases ? 1 : 0) << row.What;
     }
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 TEST_F(Rendering, AspectsAndMissingBoundsAreRefusedBeforeAnythingIsDrawn) {
