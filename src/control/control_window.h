@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "support/interface_ptr.h"
+
 class ControlWindow;
 
 // The creation record: links an object to the window its thread is creating, until
@@ -23,6 +25,9 @@ public:
                               DWORD tableId) = 0;
     virtual WNDPROC GetMessageProcedure();
     virtual void AfterLastMessage(HWND window);
+    // A reference that keeps the object whole while one message of its window is routed,
+    // since a handler may let the container release it; empty once its destruction began.
+    virtual InterfacePtr<IUnknown> HoldForMessage() = 0;
 
     // Creates a window of the class registered as atom and binds it to this object; the
     // window's first message stores its handle in Handle before this returns.  Null when

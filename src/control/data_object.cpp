@@ -39,6 +39,8 @@ HRESULT STDMETHODCALLTYPE LumexControl::DUnadvise(DWORD dwConnection) {
 }
 
 HRESULT STDMETHODCALLTYPE LumexControl::EnumDAdvise(IEnumSTATDATA** ppenumAdvise) {
+    // The platform's holder would write through a null pointer.
+    if (ppenumAdvise == nullptr) return E_POINTER;
     if (!DataAdviseHolder) return E_FAIL;
     return DataAdviseHolder->EnumAdvise(ppenumAdvise);
 }

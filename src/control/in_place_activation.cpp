@@ -155,6 +155,8 @@ HRESULT LumexControl::DeactivateInPlace() {
     QueryOwnInterface(IID_IOleInPlaceObject, inPlaceObject.ReceiveVoid());
     if (!Has(ControlFlag::IsInPlaceActive)) return S_OK;
     inPlaceObject->UIDeactivate();
+    // The site may have deactivated the control from its OnUIDeactivate: done, and told.
+    if (!Has(ControlFlag::IsInPlaceActive)) return S_OK;
     // Cleared before the window goes, so its WM_KILLFOCUS tells the container nothing.
     Clear(ControlFlag::IsInPlaceActive);
     DestroyControlWindow();

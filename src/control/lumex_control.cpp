@@ -1,9 +1,21 @@
-// The control's construction and the clean-up of its last release.
+// The control's construction, what keeps it alive while its window routes a message, and
+// the clean-up of its last release.
 #include "control/lumex_control.h"
 
 LumexControl::LumexControl() noexcept { BindWindowHandle(Handle); }
 
+InterfacePtr<IUnknown> LumexControl::HoldForMessage() {
+    // The messages of the window's end during destruction go without a hold: the count is
+    // spent, and an aggregate's outer object may already be half gone.
+    if (DestructionBegun) return {};
+    return InterfacePtr<IUnknown>::Share(static_cast<Ilumex*>(this));
+}
+
 void LumexControl::ReleaseControl() noexcept {
+    DestructionBegun = true;
+    // Out of the in-place state first, as DeactivateInPlace does, so the window's last
+    // messages (WM_KILLFOCUS for a focused one) tell the container nothing.
+    Clear(ControlFlag::IsInPlaceActive | ControlFlag::IsUIActive);
     DestroyControlWindow();
     ReleaseInterfaces();
 }
@@ -12,5 +24,10 @@ void LumexControl::DestroyControlWindow() {
     HWND& window = WindowHandleRef();
     if (window == nullptr) return;
     if (IsWindow(window)) DestroyWindow(window);
+    // Refused on a thread that does not own the window: it stays, but must never again
+    // enter this object's stub, whose memory goes with the object.
+    if (window != nullptr && IsWindow(window)) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    }
     window = nullptr;
 }

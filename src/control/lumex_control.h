@@ -66,6 +66,7 @@ public:
     // ControlWindow's operations
     BOOL RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                       DWORD tableId) override;
+    InterfacePtr<IUnknown> HoldForMessage() override;
 
     // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
@@ -190,8 +191,9 @@ protected:
     LumexControl() noexcept;
     virtual ~LumexControl() = default;
 
-    // The clean-up of the last release, run while the object is still whole: destroys the
-    // control window, then drops the container's pointers.  Nothing is sent to the container.
+    // The clean-up of the last release, run while the object is still whole: leaves the
+    // in-place state quietly, destroys the control window, then drops the container's
+    // pointers.  Nothing is sent to the container, and the object is no longer counted.
     void ReleaseControl() noexcept;
 
     // The persistence interfaces' IsDirty answers.
@@ -213,7 +215,8 @@ private:
     HRESULT RenderMetafile(FORMATETC* format, STGMEDIUM* medium);
     // The IPersistStreamInit that the storage methods work through.
     HRESULT FindStreamPersistence(InterfacePtr<IPersistStreamInit>& found);
-    // Destroys the control window if it is still there and forgets its handle.
+    // Destroys the control window if it is still there and forgets its handle; a window
+    // that this thread may not destroy is unbound from the object instead.
     void DestroyControlWindow();
 
     // The message table's handlers; handled is TRUE on entry.
@@ -223,4 +226,5 @@ private:
     LRESULT HandleMouseActivate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
     TagRecord Tag;
+    bool DestructionBegun = false;  // set by ReleaseControl: the count is not touched again
 };

@@ -21,6 +21,8 @@ LRESULT CALLBACK FirstMessageProcedure(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT CALLBACK SteadyMessageProcedure(ControlWindow* object, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Given back last, when nothing below touches the object any more.
+    const InterfacePtr<IUnknown> hold = object->HoldForMessage();
     const HWND window = object->Handle;
     const MSG current = {window, message, wParam, lParam, 0, {0, 0}};
     const MSG* outer = object->CurrentMessage;

@@ -29,7 +29,8 @@ bool IsReflectedNotification(UINT message) {
 
 BOOL LumexControl::RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                                 DWORD tableId) {
-    if (tableId != 0) return FALSE;
+    // The last messages of a dying control's window change nothing and tell no one.
+    if (tableId != 0 || DestructionBegun) return FALSE;
     MessageHandler handler = nullptr;
     switch (message) {
         case WM_PAINT: handler = &LumexControl::HandlePaint; break;

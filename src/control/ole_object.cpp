@@ -110,6 +110,8 @@ HRESULT STDMETHODCALLTYPE LumexControl::Unadvise(DWORD dwConnection) {
 }
 
 HRESULT STDMETHODCALLTYPE LumexControl::EnumAdvise(IEnumSTATDATA** ppenumAdvise) {
+    // The platform's holder would write through a null pointer.
+    if (ppenumAdvise == nullptr) return E_POINTER;
     if (!OleAdviseHolder) return E_FAIL;
     return OleAdviseHolder->EnumAdvise(ppenumAdvise);
 }

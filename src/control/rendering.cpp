@@ -31,7 +31,8 @@ HRESULT LumexControl::PrepareAndDraw(DrawRequest& request) {
     const bool metafile = IsMetafileDC(request.DrawDC);
     if (!metafile) {
         // Drawn in device units from the DC's own origin; the DC gets its state back below.
-        LPtoDP(request.TargetDC, reinterpret_cast<POINT*>(&bounds), 2);
+        // The bounds are the draw DC's logical units, whatever device the target DC is of.
+        LPtoDP(request.DrawDC, reinterpret_cast<POINT*>(&bounds), 2);
         SaveDC(request.DrawDC);
         SetMapMode(request.DrawDC, MM_TEXT);
         SetWindowOrgEx(request.DrawDC, 0, 0, nullptr);

@@ -18,8 +18,37 @@ constexpr size_t kSecondRunAnsi = offsetof(DEVMODEA, dmLogPixels);
 constexpr size_t kSecondRunSize = sizeof(DEVMODEW) - kSecondRunWide;
 static_assert(kFirstRunSize == 38 && kSecondRunSize == 54, "the device mode members that pass unchanged");
 
+// The record's own offsets and size come first; its items follow.
+constexpr size_t kRecordHeaderSize = offsetof(DVTARGETDEVICE, tdData);
+// The members of every device mode, through dmFields: the names and the sizes read below.
+constexpr size_t kFixedModeSize = offsetof(DEVMODEW, dmFields) + sizeof(DWORD);
+
 const BYTE* ItemAt(const DVTARGETDEVICE* device, WORD offset) {
     return offset == 0 ? nullptr : reinterpret_cast<const BYTE*>(device) + offset;
+}
+
+// Absent, or a name whose terminator lies within the record.
+bool NameLiesWithin(const DVTARGETDEVICE& device, WORD offset) {
+    if (offset == 0) return true;
+    if (offset >= device.tdSize) return false;
+    const auto* name = reinterpret_cast<const wchar_t*>(ItemAt(&device, offset));
+    return std::wmemchr(name, L'\0', (device.tdSize - offset) / sizeof(wchar_t)) != nullptr;
+}
+
+// Absent, or a device mode whose fixed part, own size and driver bytes lie within the record.
+bool ModeLiesWithin(const DVTARGETDEVICE& device, WORD offset) {
+    if (offset == 0) return true;
+    if (offset >= device.tdSize || device.tdSize - offset < kFixedModeSize) return false;
+    const auto& mode = *reinterpret_cast<const DEVMODEW*>(ItemAt(&device, offset));
+    return mode.dmSize >= kFixedModeSize && size_t{mode.dmSize} + mode.dmDriverExtra <= device.tdSize - offset;
+}
+
+// The container's record is read only within the size it gives: every offset, name and
+// device mode has to lie inside it.
+bool LiesWithinItsSize(const DVTARGETDEVICE& device) {
+    return device.tdSize >= kRecordHeaderSize && NameLiesWithin(device, device.tdDriverNameOffset) &&
+           NameLiesWithin(device, device.tdDeviceNameOffset) && NameLiesWithin(device, device.tdPortNameOffset) &&
+           ModeLiesWithin(device, device.tdExtDevmodeOffset);
 }
 
 // Copies up to size bytes of one run, as far as the wide record (of dmSize bytes) holds
@@ -57,7 +86,8 @@ DEVMODEA* NarrowDevMode(const DEVMODEW& wide, std::unique_ptr<BYTE[]>& buffer) {
 }
 
 HDC MakeTargetDC(HDC drawDC, const DVTARGETDEVICE* targetDevice) {
-    if (targetDevice == nullptr) {
+    // A record that cannot be read safely counts as no device at all.
+    if (targetDevice == nullptr || !LiesWithinItsSize(*targetDevice)) {
         if (drawDC != nullptr && !IsMetafileDC(drawDC)) return drawDC;
         return CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     }

@@ -11,7 +11,8 @@ inline bool IsMetafileDC(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_ME
 
 // The DC drawing is measured against: the draw DC itself when it is a real device and no
 // target is named, a screen DC for a metafile, otherwise a DC of the named device.  Null
-// when the device cannot be opened.
+// when the device cannot be opened.  A record whose offsets, names or device mode do not
+// lie within its tdSize names no target.
 HDC MakeTargetDC(HDC drawDC, const DVTARGETDEVICE* targetDevice);
 
 // The ANSI form of a wide device mode, with its driver-private bytes, in a buffer of its

@@ -9,6 +9,14 @@ namespace {
 
 ServerModule Module;
 
+// A caller in C passes the GUIDs by pointer and may pass null, which a reference does not
+// show: the address is read back through a volatile copy, so no compiler assumes it set.
+template <class Value>
+bool IsNullReference(const Value& reference) {
+    const Value* volatile address = &reference;
+    return address == nullptr;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -28,5 +36,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return Module.LockCount == 0 ? S_OK : S_FALSE; }
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (IsNullReference(rclsid) || IsNullReference(riid)) return E_INVALIDARG;
     return FindClassObject(&Module, rclsid, riid, ppv);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 #include "control/container_fixture.h"
 
@@ -35,6 +36,20 @@ RECT RectInParent(HWND window) {
     GetWindowRect(window, &rect);
     MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+// The window's region: its type (ERROR when it has none) and its box.
+int RegionOf(HWND window, RECT& box) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int type = GetWindowRgn(window, region);
+    if (type != ERROR) GetRgnBox(region, &box);
+    DeleteObject(region);
+    return type;
+}
+
+std::string Text(const RECT& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
 }
 
 #define EXPECT_LOG(...) EXPECT_EQ(log.Format(), Lines(__VA_ARGS__))
@@ -223,6 +238,16 @@ TEST_F(InPlaceActivation, InPlaceDeactivationEndsUIFirstAndDestroysTheWindowQuie
     EXPECT_LOG({});
 }
 
+TEST_F(InPlaceActivation, ASiteThatDeactivatesFromItsUIDeactivateNoticeHearsOfItOnce) {
+    ActivateWindowedInPlace();
+    ASSERT_EQ(Activate(OLEIVERB_UIACTIVATE), S_OK);
+    site.Options().WhenUIDeactivated = [this] { EXPECT_EQ(InPlace()->InPlaceDeactivate(), S_OK); };
+    log.Clear();
+    EXPECT_EQ(InPlace()->InPlaceDeactivate(), S_OK);
+    EXPECT_EQ(log.Only("Site.OnInPlaceDeactivate").size(), 1u) << log.Format();
+    EXPECT_EQ(ControlWindowHandle(), nullptr);
+}
+
 TEST_F(InPlaceActivation, CloseForgetsTheSiteSoTheNextActivationNegotiatesAgain) {
     ActivateWindowedInPlace();
     EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
@@ -310,11 +335,9 @@ TEST_F(InPlaceActivation, AFailedWindowContextPlacesTheWindowOnZeroRectangles) {
     ASSERT_NE(window, nullptr);
     const RECT placed = RectInParent(window);
     const RECT zero{};
-    EXPECT_TRUE(EqualRect(&placed, &zero)) << placed.left << "," << placed.top << "," << placed.right << ","
-                                           << placed.bottom;
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(GetWindowRgn(window, region), ERROR);
-    DeleteObject(region);
+    EXPECT_TRUE(EqualRect(&placed, &zero)) << Text(placed);
+    RECT box{};
+    EXPECT_EQ(RegionOf(window, box), ERROR);
 }
 
 TEST_F(InPlaceActivation, TheWindowTakesPositionAndTheVisiblePartOfTheClip) {
@@ -335,15 +358,9 @@ TEST_F(InPlaceActivation, TheWindowTakesPositionAndTheVisiblePartOfTheClip) {
         EXPECT_EQ(InPlace()->SetObjectRects(&row.Position, &row.Clip), S_OK);
         const RECT placed = RectInParent(window);
         EXPECT_TRUE(EqualRect(&placed, &row.Position));
-        HRGN region = CreateRectRgn(0, 0, 0, 0);
-        EXPECT_EQ(GetWindowRgn(window, region), row.RegionType);
         RECT box{};
-        if (row.RegionType != ERROR) {
-            GetRgnBox(region, &box);
-            EXPECT_TRUE(EqualRect(&box, &row.RegionBox)) << box.left << "," << box.top << "," << box.right << ","
-                                                         << box.bottom;
-        }
-        DeleteObject(region);
+        EXPECT_EQ(RegionOf(window, box), row.RegionType);
+        EXPECT_TRUE(EqualRect(&box, &row.RegionBox)) << Text(box);
         EXPECT_TRUE(IsWindowVisible(window));
     }
     const RECT any{1, 1, 2, 2};

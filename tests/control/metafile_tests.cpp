@@ -139,6 +139,7 @@ TEST_F(Metafile, TheDataAdviseHolderComesWithTheFirstAdvise) {
     EXPECT_NE(cookie, 0u);
     EXPECT_EQ(sink.References(), 1);
     EXPECT_EQ(log.Entries(), std::vector<std::string>{"Sink.OnDataChange"});  // primed with a picture
+    EXPECT_EQ(data->EnumDAdvise(nullptr), E_POINTER);
     ASSERT_EQ(data->EnumDAdvise(advised.Receive()), S_OK);
     STATDATA entry{};
     ASSERT_EQ(advised->Next(1, &entry, nullptr), S_OK);

@@ -137,6 +137,7 @@ TEST_F(OleObject, AdviseHolderIsMadeByTheFirstAdvise) {
     ASSERT_EQ(object->Advise(&sink, &cookie), S_OK);
     EXPECT_NE(cookie, 0u);
     EXPECT_EQ(sink.References(), 1);
+    EXPECT_EQ(object->EnumAdvise(nullptr), E_POINTER);
     ASSERT_EQ(object->EnumAdvise(advises.Receive()), S_OK);
     STATDATA data{};
     ULONG fetched = 0;

@@ -254,6 +254,7 @@ HRESULT STDMETHODCALLTYPE RecordingSite::TranslateAccelerator(MSG*, DWORD modifi
 HRESULT STDMETHODCALLTYPE RecordingSite::OnFocus(BOOL gotFocus) {
     Record(std::string("OnFocus(") + (gotFocus ? "1" : "0") + ")");
     ++(gotFocus ? focusIn_ : focusOut_);
+    if (!gotFocus && options_.WhenFocusLost) options_.WhenFocusLost();
     return S_OK;
 }
 
@@ -320,6 +321,7 @@ HRESULT STDMETHODCALLTYPE RecordingSite::Scroll(SIZE) {
 
 HRESULT STDMETHODCALLTYPE RecordingSite::OnUIDeactivate(BOOL undoable) {
     Record(std::string("OnUIDeactivate(") + (undoable ? "1" : "0") + ")");
+    if (options_.WhenUIDeactivated) options_.WhenUIDeactivated();
     return S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ struct SiteOptions {
     RECT Clip{0, 0, 400, 300};
     RecordingUIWindow* Frame = nullptr;     // handed out by GetWindowContext when set
     RecordingUIWindow* Document = nullptr;
+    // A container that acts from inside a notice: run after OnFocus(FALSE) and
+    // OnUIDeactivate are logged.
+    std::function<void()> WhenFocusLost;
+    std::function<void()> WhenUIDeactivated;
 };
 
 // The container's frame or document window: one class, named in the log by its role.

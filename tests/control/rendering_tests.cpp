@@ -6,10 +6,12 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
 #include "support/dib_canvas.h"
+#include "support/import_hook.h"
 #include "support/loaded_server.h"
 
 namespace {
@@ -80,8 +82,8 @@ protected:
 // A target device record naming the display, with a device mode when asked.
 std::vector<BYTE> DisplayDevice(bool withMode) {
     const wchar_t driver[] = L"DISPLAY";
-    const WORD driverOffset = 8, modeOffset = 8 + sizeof driver;
-    std::vector<BYTE> record(modeOffset + sizeof(DEVMODEW));
+    const WORD driverOffset = offsetof(DVTARGETDEVICE, tdData), modeOffset = driverOffset + sizeof driver;
+    std::vector<BYTE> record(withMode ? modeOffset + sizeof(DEVMODEW) : modeOffset);
     auto* device = reinterpret_cast<DVTARGETDEVICE*>(record.data());
     device->tdSize = static_cast<DWORD>(record.size());
     device->tdDriverNameOffset = driverOffset;
@@ -95,6 +97,19 @@ std::vector<BYTE> DisplayDevice(bool withMode) {
     return record;
 }
 
+DVTARGETDEVICE& HeaderOf(std::vector<BYTE>& record) { return *reinterpret_cast<DVTARGETDEVICE*>(record.data()); }
+DEVMODEW& ModeOf(std::vector<BYTE>& record) {
+    return *reinterpret_cast<DEVMODEW*>(record.data() + HeaderOf(record).tdExtDevmodeOffset);
+}
+
+// The device contexts the library opens, counted on their way to the platform.
+int openedDCs = 0;
+void* originalCreateDC = nullptr;
+HDC WINAPI CountCreateDC(LPCSTR driver, LPCSTR device, LPCSTR port, const DEVMODEA* mode) {
+    ++openedDCs;
+    return reinterpret_cast<decltype(&CreateDCA)>(originalCreateDC)(driver, device, port, mode);
+}
+
 }  // namespace
 
 TEST_F(Rendering, DrawAndOleDrawPaintTheFrameAndCaptionOnTheBounds) {
@@ -105,25 +120,66 @@ TEST_F(Rendering, DrawAndOleDrawPaintTheFrameAndCaptionOnTheBounds) {
     ExpectControlAt10_20_110_70(other);
 }
 
-TEST_F(Rendering, LogicalBoundsAreDrawnInDevicePixelsAndTheDCComesBackAsItWas) {
-    HDC dc = canvas.DC();
-    // Two logical units to a pixel and both origins moved: (20, 40, 220, 140) lands on
-    // (10, 20, 110, 70).
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, 200, 200, nullptr);
-    SetViewportExtEx(dc, 100, 100, nullptr);
-    SetWindowOrgEx(dc, 6, 8, nullptr);
-    SetViewportOrgEx(dc, 3, 4, nullptr);
-    const RECTL bounds{20, 40, 220, 140};
-    const UINT alignment = GetTextAlign(dc);
-    ASSERT_EQ(DrawInto(dc, DVASPECT_TRANSPARENT, &bounds), S_OK);
-    EXPECT_EQ(GetMapMode(dc), MM_ANISOTROPIC);
-    POINT window{}, viewport{};
-    GetWindowOrgEx(dc, &window);
-    GetViewportOrgEx(dc, &viewport);
-    EXPECT_TRUE(window.x == 6 && window.y == 8 && viewport.x == 3 && viewport.y == 4);
-    EXPECT_EQ(GetTextAlign(dc), alignment);
-    ExpectControlAt10_20_110_70(canvas);
+// The bounds are in the draw DC's logical units whatever device the picture is meant for.
+TEST_F(Rendering, LogicalBoundsAreDrawnInDevicePixelsWhateverTheTargetDevice) {
+    std::vector<BYTE> bare = DisplayDevice(false);
+    std::vector<BYTE> withMode = DisplayDevice(true);
+    for (BYTE* device : {static_cast<BYTE*>(nullptr), bare.data(), withMode.data()}) {
+        Canvas mapped;
+        HDC dc = mapped.DC();
+        // Two logical units to a pixel and both origins moved: (20, 40, 220, 140) lands on
+        // (10, 20, 110, 70).
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, 200, 200, nullptr);
+        SetViewportExtEx(dc, 100, 100, nullptr);
+        SetWindowOrgEx(dc, 6, 8, nullptr);
+        SetViewportOrgEx(dc, 3, 4, nullptr);
+        const RECTL bounds{20, 40, 220, 140};
+        const UINT alignment = GetTextAlign(dc);
+        ASSERT_EQ(DrawInto(dc, DVASPECT_TRANSPARENT, &bounds, reinterpret_cast<DVTARGETDEVICE*>(device)), S_OK);
+        EXPECT_EQ(GetMapMode(dc), MM_ANISOTROPIC);
+        POINT window{}, viewport{};
+        GetWindowOrgEx(dc, &window);
+        GetViewportOrgEx(dc, &viewport);
+        EXPECT_TRUE(window.x == 6 && window.y == 8 && viewport.x == 3 && viewport.y == 4);
+        EXPECT_EQ(GetTextAlign(dc), alignment);
+        ExpectControlAt10_20_110_70(mapped);
+    }
+}
+
+// A record that would be read past its size is refused: drawn as without a device.
+TEST_F(Rendering, ATargetDeviceIsReadOnlyWithinItsSize) {
+    ImportHook hook(server.Module(), "gdi32.dll", "CreateDCA", reinterpret_cast<void*>(&CountCreateDC));
+    ASSERT_TRUE(hook.Installed());
+    originalCreateDC = hook.Original();
+    struct Case {
+        const char* What;
+        std::vector<BYTE> Record;
+    };
+    Case cases[] = {{"sound", DisplayDevice(true)},         {"name without terminator", DisplayDevice(false)},
+                    {"port outside", DisplayDevice(true)},  {"mode shorter than its fixed part", DisplayDevice(true)},
+                    {"driver bytes outside", DisplayDevice(true)}};
+    cases[1].Record.resize(cases[1].Record.size() - sizeof(wchar_t));
+    HeaderOf(cases[1].Record).tdSize = static_cast<DWORD>(cases[1].Record.size());
+    HeaderOf(cases[2].Record).tdPortNameOffset = static_cast<WORD>(cases[2].Record.size());
+    ModeOf(cases[3].Record).dmSize = offsetof(DEVMODEW, dmFields);
+    ModeOf(cases[4].Record).dmDriverExtra = 0xFFFF;
+    // Each record is copied to the end of a page whose successor is inaccessible, so a
+    // read past its size faults.
+    constexpr SIZE_T kPage = 4096;
+    auto* pages = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + kPage, kPage, PAGE_NOACCESS, &old));
+    for (const Case& row : cases) {
+        BYTE* placed = pages + kPage - row.Record.size();
+        std::memcpy(placed, row.Record.data(), row.Record.size());
+        openedDCs = 0;
+        Canvas target;
+        EXPECT_EQ(DrawInto(target.DC(), DVASPECT_CONTENT, &kBoundsL, reinterpret_cast<DVTARGETDEVICE*>(placed)), S_OK);
+        ExpectControlAt10_20_110_70(target);
+        EXPECT_EQ(openedDCs, &row == cases ? 1 : 0) << row.What;
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 TEST_F(Rendering, AspectsAndMissingBoundsAreRefusedBeforeAnythingIsDrawn) {
@@ -136,17 +192,6 @@ TEST_F(Rendering, AspectsAndMissingBoundsAreRefusedBeforeAnythingIsDrawn) {
     const RECT nothing = canvas.BlackBox(0, 0, Canvas::kWidth, Canvas::kHeight);
     EXPECT_TRUE(IsRectEmpty(&nothing));
     EXPECT_EQ(DrawInto(dc, DVASPECT_OPAQUE, &kBoundsL), S_OK);
-}
-
-// The bounds are measured against a DC made from the target device; the drawing is the same.
-TEST_F(Rendering, ATargetDeviceIsOpenedWithAndWithoutItsDeviceMode) {
-    for (const bool withMode : {false, true}) {
-        std::vector<BYTE> device = DisplayDevice(withMode);
-        Canvas target;
-        ASSERT_EQ(DrawInto(target.DC(), DVASPECT_CONTENT, &kBoundsL, reinterpret_cast<DVTARGETDEVICE*>(device.data())),
-                  S_OK);
-        ExpectControlAt10_20_110_70(target);
-    }
 }
 
 TEST_F(Rendering, HitTestsExcludeTheRightAndBottomEdges) {

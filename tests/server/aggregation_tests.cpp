@@ -1,39 +1,11 @@
-// A lumex object owned by an outer object written here.
+// A lumex object owned by an outer object of the tests.
 #include <gtest/gtest.h>
 
 #include <oleidl.h>
 
 #include "support/loaded_server.h"
+#include "support/outer_object.h"
 #include "support/temp_files.h"
-
-namespace {
-
-// The smallest honest outer object: its own count, and the inner unknown it owns.
-class OuterObject : public IUnknown {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) return E_POINTER;
-        if (IsEqualGUID(riid, IID_IUnknown)) {
-            *ppv = static_cast<IUnknown*>(this);
-            AddRef();
-            return S_OK;
-        }
-        if (IsEqualGUID(riid, IID_IPersist)) {  // the outer object answers this one itself
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        if (Inner) return Inner->QueryInterface(riid, ppv);
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++Count); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--Count); }
-
-    LONG Count = 1;
-    InterfacePtr<IUnknown> Inner;
-};
-
-}  // namespace
 
 TEST(Aggregation, OnlyIUnknownMayBeAskedFor) {
     LoadedServer server;

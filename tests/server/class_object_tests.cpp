@@ -51,6 +51,16 @@ TEST(ClassObject, RefusesWhatItIsNot) {
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(server.GetClassObject(kIlumexIid, IID_IUnknown, &out), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(server.GetClassObject(kLumexClsid, IID_IClassFactory, nullptr), E_POINTER);
+    // A C caller passes the GUIDs by pointer, and may pass null.
+    using ByPointer = HRESULT(STDAPICALLTYPE*)(const CLSID*, const IID*, void**);
+    const auto byPointer = reinterpret_cast<ByPointer>(
+        reinterpret_cast<void*>(GetProcAddress(server.Module(), "DllGetClassObject")));
+    ASSERT_NE(byPointer, nullptr);
+    out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(byPointer(nullptr, &IID_IClassFactory, &out), E_INVALIDARG);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(byPointer(&kLumexClsid, nullptr, &out), E_INVALIDARG);
+    EXPECT_EQ(byPointer(nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(server.CanUnloadNow(), S_OK);
 }
 
