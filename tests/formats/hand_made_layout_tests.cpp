@@ -148,7 +148,7 @@ TEST_F(HandMadeLayouts, TextEncodingsAndValues) {
     const Bytes utf16be = Bytes{2, 0x26, 0x03, 0, 'z'};
     const Bytes utf8 = Bytes{3} + BytesOf(std::string("\xC3\xBC\0\xE2\x98\x83", 6));
     const Bytes frames = TextFrame(4, "TIT2", "\x93quoted\x94") + Frame(4, "TPE1", utf16) +
-                         Frame(4, "TALB", utf16be) + Frame(4, "TCOM", Bytes(utf8.begin(), utf8.end())) +
+                         Frame(4, "TALB", utf16be) + Frame(4, "TCOM", utf8) +
                          Frame(4, "TBPM", Bytes{9, '1'});  // an unknown encoding: no frame
     const MediaTags tags = Read(Tag(4, frames));
     EXPECT_EQ(tags.Title, std::wstring(L"\x0093quoted\x0094"));
@@ -176,9 +176,22 @@ TEST_F(HandMadeLayouts, GenreReferencesAndTheYearFrameOfEachVersion) {
     EXPECT_EQ(Read(Tag(3, TextFrame(3, "TYER", "99"))).Year, 0);
 }
 
+TEST_F(HandMadeLayouts, OversizedTextFramesAndFramesPastTheLimitsAreNotKept) {
+    MediaTags tags = Read(Tag(3, TextFrame(3, "TIT2", std::string(1024 * 1024, 't')) + TextFrame(3, "TPE1", "a")));
+    EXPECT_EQ(tags.Title, L"");
+    EXPECT_EQ(tags.Artist, L"a");
+    Bytes many;
+    for (int i = 0; i < 5000; ++i) {
+        many = std::move(many) + Frame(3, "TXXX", BytesOf(std::string("\0d", 2) + std::to_string(i)));
+    }
+    tags = Read(Tag(3, many + TextFrame(3, "TIT2", "late")));
+    EXPECT_EQ(tags.Texts.size(), 4096u);
+    EXPECT_EQ(tags.Title, L"");
+}
+
 TEST_F(HandMadeLayouts, CompressedAndEncryptedFramesAreSkipped) {
     const Bytes frames = Frame(3, "TIT2", Bytes{0} + BytesOf("zipped"), 0x80) +
-                         Frame(4 - 1, "TPE1", Bytes{0} + BytesOf("secret"), 0x40) +
+                         Frame(3, "TPE1", Bytes{0} + BytesOf("secret"), 0x40) +
                          Frame(3, "TALB", Bytes{7} + Bytes{0} + BytesOf("grouped"), 0x20);
     const MediaTags tags = Read(Tag(3, frames));
     EXPECT_EQ(tags.Title, L"");

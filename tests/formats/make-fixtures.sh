@@ -41,11 +41,12 @@ from mutagen.mp3 import MP3
 def picture(kind, data, desc):
     return APIC(encoding=Encoding.UTF16, mime="image/png", type=kind, desc=desc, data=data)
 
-# ID3v2.3, UTF-16: every property, two comments (the described one first), two pictures
-# (the front cover second), ISO-8859-1 text with a byte of the C1 range.
+# ID3v2.3, UTF-16: every property, two comments (one described), two pictures (the front
+# cover second), ISO-8859-1 text with a byte of the C1 range; 2.3 joins values with "/".
 tags = ID3()
 for frame in [TIT2(encoding=1, text="Grüße, ☃"), TPE1(encoding=1, text=["Artist One", "Artist Two"]),
-              TALB(encoding=1, text="Album"), TPE2(encoding=1, text="Album Artist"), TCOM(encoding=0, text="Comp\x93ser"),
+              TALB(encoding=1, text="Album"), TPE2(encoding=1, text="Album Artist"),
+              TCOM(encoding=0, text="Comp\x93ser"),
               TRCK(encoding=1, text="3/12"), TPOS(encoding=1, text="1/2"), TCON(encoding=1, text="(17)"),
               TDRC(encoding=1, text="2003"), TBPM(encoding=0, text="120"),
               COMM(encoding=1, lang="eng", desc="note", text="not this one"),
@@ -58,9 +59,10 @@ for frame in [TIT2(encoding=1, text="Grüße, ☃"), TPE1(encoding=1, text=["Art
 tags.update_to_v23()
 tags.save("cbr-stereo-44k.mp3", v2_version=3)
 
-# ID3v2.4, UTF-8, a genre given by name after its reference, a full date, and an ID3v1.1 tag.
+# ID3v2.4, UTF-8, two artists, a genre given by name after its reference, a full date,
+# and an ID3v1.1 tag.
 tags = ID3()
-for frame in [TIT2(encoding=3, text="Ünïcödé title"), TPE1(encoding=3, text="Artist"),
+for frame in [TIT2(encoding=3, text="Ünïcödé title"), TPE1(encoding=3, text=["Artist", "Guest"]),
               TALB(encoding=3, text="Album 24"), TRCK(encoding=3, text="7"), TCON(encoding=3, text="(17)Rock"),
               TDRC(encoding=3, text="2011-04-05"), COMM(encoding=3, lang="eng", desc="", text="UTF-8 comment"),
               picture(PictureType.OTHER, b"only picture", "")]:

@@ -72,7 +72,7 @@ Bytes MpegFrames(int count, uint32_t xingFrames, const char* xingTag) {
             const Bytes xing = BytesOf(xingTag) + BigEndian(1, 4) + BigEndian(xingFrames, 4);
             std::copy(xing.begin(), xing.end(), frame.begin() + 36);
         }
-        audio = audio + frame;
+        audio = std::move(audio) + frame;
     }
     return audio;
 }
