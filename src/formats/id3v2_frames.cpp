@@ -8,8 +8,12 @@
 
 namespace {
 
-// A picture header (encoding, MIME type, type, description) longer than this is not read.
+// A picture header (encoding, MIME type, type, description) is looked for in the first
+// bytes of the frame, and in a larger window when it is longer; beyond that it is not read.
+constexpr size_t kPictureHeaderStart = 1024;
 constexpr size_t kPictureHeaderWindow = 64 * 1024;
+// Frames walked in one tag at most, kept or not: a tag of tiny frames ends there.
+constexpr int kMostFramesWalked = 65536;
 
 // One frame as its header describes it.
 struct FrameHeader {
@@ -145,10 +149,18 @@ private:
     // Reads the picture's header and notes where its image lies; returns the bytes read.
     size_t ReadPicture(const FrameHeader& frame, size_t size) {
         const StreamMark start = stream_.Mark();
-        const size_t read = ReadBody(frame, std::min(size, kPictureHeaderWindow));
+        size_t read = ReadBody(frame, std::min(size, kPictureHeaderStart));
         size_t headerLength = 0;
         PictureLocation picture;
-        if (!ParsePictureHeader(tag_.Version, body_.data(), body_.size(), &headerLength, &picture.Type)) return read;
+        if (!ParsePictureHeader(tag_.Version, body_.data(), body_.size(), &headerLength, &picture.Type)) {
+            // A long description: once more with the whole window.
+            if (size <= kPictureHeaderStart) return read;
+            stream_.Seek(start);
+            read = ReadBody(frame, std::min(size, kPictureHeaderWindow));
+            if (!ParsePictureHeader(tag_.Version, body_.data(), body_.size(), &headerLength, &picture.Type)) {
+                return read;
+            }
+        }
         picture.RawStart = start.RawOffset;
         picture.AfterFF = start.AfterFF;
         picture.Skip = headerLength;
@@ -183,7 +195,8 @@ void ReadId3v2Frames(TagStream& stream, const Id3v2Header& header, TagAssembly& 
     if (header.HasExtendedHeader() && !SkipExtendedHeader(stream, header.Version)) return;
     FrameReader reader(stream, header, assembly);
     FrameHeader frame;
-    while (!assembly.Full() && ReadFrameHeader(stream, header, frame)) {
+    for (int walked = 0; walked < kMostFramesWalked && !assembly.Full() && ReadFrameHeader(stream, header, frame);
+         ++walked) {
         // A frame that runs past the end of the tag (or of the file) is not a frame.
         if (frame.Size > stream.RawEnd() - stream.RawOffset()) return;
         const size_t consumed = reader.Read(frame);

@@ -1,0 +1,55 @@
+// A 10 MB picture is passed by position when a file is read, and copied exactly on request.
+#include <gtest/gtest.h>
+
+#include "formats/media_file_builder.h"
+#include "support/import_hook.h"
+#include "support/temp_files.h"
+
+namespace {
+
+LONGLONG g_bytesRead = 0;
+ImportHook* g_readHook = nullptr;
+
+BOOL WINAPI CountingReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
+    using ReadFileFunction = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    const BOOL result =
+        reinterpret_cast<ReadFileFunction>(g_readHook->Original())(file, buffer, size, read, overlapped);
+    if (result && read != nullptr) g_bytesRead += *read;
+    return result;
+}
+
+}  // namespace
+
+TEST(LargePicture, IsNeverReadByTheTagReadAndIsCopiedWhole) {
+    Bytes image(10 * 1024 * 1024);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>(i * 7 + (i >> 13));
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        ScratchFolder folder;
+        const Bytes frames = TextFrame(version, "TIT2", "Before") + Frame(version, "APIC",
+                                                                           PictureBody(version, 3, "big", image)) +
+                             TextFrame(version, "TALB", "After");
+        const std::wstring path = folder.WriteFile(L"big.mp3", Tag(version, frames) + MpegFrames(20));
+
+        MediaTags tags;
+        {
+            ImportHook hook(GetModuleHandleW(nullptr), "kernel32.dll", "ReadFile",
+                            reinterpret_cast<void*>(&CountingReadFile));
+            ASSERT_TRUE(hook.Installed());
+            g_readHook = &hook;
+            g_bytesRead = 0;
+            tags = ReadMedia(path);
+        }
+        const LONGLONG tagRead = g_bytesRead;
+
+        EXPECT_EQ(tags.Title, L"Before");
+        EXPECT_EQ(tags.Album, L"After");
+        EXPECT_EQ(tags.SampleRate, 44100);
+        // The first read, the picture header's window, the chunks around the frames after it,
+        // the audio and the tail: a small part of the picture at most.
+        EXPECT_LT(tagRead, 300 * 1024);
+        Bytes copied;
+        EXPECT_TRUE(CopyPictureBytes(path, tags, copied));
+        EXPECT_TRUE(copied == image) << copied.size();
+    }
+}

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Makes the reference files of the format tests with tools nobody here wrote: LAME encodes
+# tones made here as raw PCM (CBR and VBR, mono and stereo, MPEG-1 and MPEG-2 rates, with
+# its Xing/Info header), mutagen tags them (ID3v2.3 in UTF-16, ID3v2.4 in UTF-8, ID3v1.1)
+# and then reads back what it wrote into manifest.txt: one "file<TAB>property<TAB>value"
+# line each, UTF-8.  Each front cover's bytes go to <file>.cover.
+# Usage: make-fixtures.sh FOLDER
+set -euo pipefail
+out=${1:?folder}
+python=/usr/bin/python3
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+
+# Two seconds of a 440 Hz tone at the given rate and channel count, 16-bit little-endian.
+tone() {
+    "$python" - "$@" <<'PY'
+import math, struct, sys
+rate, channels, path = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+with open(path, "wb") as f:
+    for n in range(2 * rate):
+        v = int(12000 * math.sin(2 * math.pi * 440 * n / rate))
+        f.write(struct.pack("<h", v) * channels)
+PY
+}
+tone 44100 2 stereo-44k.raw
+tone 22050 1 mono-22k.raw
+tone 44100 1 mono-44k.raw
+raw="-r --bitwidth 16 --signed --little-endian --quiet"
+lame $raw -s 44.1 -m j -b 128 --cbr stereo-44k.raw cbr-stereo-44k.mp3
+lame $raw -s 22.05 -m m -V 2 mono-22k.raw vbr-mono-22k.mp3
+lame $raw -s 44.1 -m m -V 4 mono-44k.raw vbr-mono-44k.mp3
+lame $raw -s 22.05 -m m -b 32 --cbr mono-22k.raw cbr-mono-22k.mp3
+rm -f ./*.raw
+
+"$python" - <<'PY'
+from mutagen.id3 import (ID3, APIC, COMM, TALB, TCOM, TCON, TDRC, TIT2, TPE1, TPE2, TPOS, TRCK, TXXX, TBPM,
+                         Encoding, PictureType)
+from mutagen.mp3 import MP3
+
+def picture(kind, data, desc):
+    return APIC(encoding=Encoding.UTF16, mime="image/png", type=kind, desc=desc, data=data)
+
+# ID3v2.3, UTF-16: every property, two comments (one described), two pictures (the front
+# cover second), ISO-8859-1 text with a byte of the C1 range; 2.3 joins values with "/".
+tags = ID3()
+for frame in [TIT2(encoding=1, text="Grüße, ☃"), TPE1(encoding=1, text=["Artist One", "Artist Two"]),
+              TALB(encoding=1, text="Album"), TPE2(encoding=1, text="Album Artist"),
+              TCOM(encoding=0, text="Comp\x93ser"),
+              TRCK(encoding=1, text="3/12"), TPOS(encoding=1, text="1/2"), TCON(encoding=1, text="(17)"),
+              TDRC(encoding=1, text="2003"), TBPM(encoding=0, text="120"),
+              COMM(encoding=1, lang="eng", desc="note", text="not this one"),
+              COMM(encoding=1, lang="deu", desc="", text="Kommentar"),
+              TXXX(encoding=1, desc="Mood", text="calm"),
+              picture(PictureType.COVER_BACK, b"back cover bytes" * 10, "back"),
+              picture(PictureType.COVER_FRONT, bytes(range(256)) * 3, "front")]:
+    tags.add(frame)
+# mutagen keeps the frames as given until asked to turn them into 2.3 ones (TDRC into TYER).
+tags.update_to_v23()
+tags.save("cbr-stereo-44k.mp3", v2_version=3)
+
+# ID3v2.4, UTF-8, two artists, a genre given by name after its reference, a full date,
+# and an ID3v1.1 tag.
+tags = ID3()
+for frame in [TIT2(encoding=3, text="Ünïcödé title"), TPE1(encoding=3, text=["Artist", "Guest"]),
+              TALB(encoding=3, text="Album 24"), TRCK(encoding=3, text="7"), TCON(encoding=3, text="(17)Rock"),
+              TDRC(encoding=3, text="2011-04-05"), COMM(encoding=3, lang="eng", desc="", text="UTF-8 comment"),
+              picture(PictureType.OTHER, b"only picture", "")]:
+    tags.add(frame)
+tags.save("vbr-mono-22k.mp3", v2_version=4, v1=2)
+
+# ID3v1.1 alone: mutagen writes it beside an ID3v2 tag, which is then removed.
+tags = ID3()
+for frame in [TIT2(encoding=0, text="Only v1"), TPE1(encoding=0, text="Old Artist"), TALB(encoding=0, text="Old Album"),
+              TDRC(encoding=0, text="1987"), TRCK(encoding=0, text="5"), TCON(encoding=0, text="(8)"),
+              COMM(encoding=0, lang="eng", desc="", text="v1 comment")]:
+    tags.add(frame)
+tags.update_to_v23()
+tags.save("vbr-mono-44k.mp3", v2_version=3, v1=2)
+ID3("vbr-mono-44k.mp3").delete("vbr-mono-44k.mp3", delete_v1=False, delete_v2=True)
+
+# cbr-mono-22k.mp3 keeps no tags at all.
+
+properties = {"Title": "TIT2", "Artist": "TPE1", "Album": "TALB", "AlbumArtist": "TPE2", "Composer": "TCOM"}
+with open("manifest.txt", "w", encoding="utf-8") as manifest:
+    def put(name, key, value):
+        manifest.write(f"{name}\t{key}\t{value}\n")
+    for name in ["cbr-stereo-44k.mp3", "vbr-mono-22k.mp3", "vbr-mono-44k.mp3", "cbr-mono-22k.mp3"]:
+        audio = MP3(name)
+        info = audio.info
+        put(name, "Duration", f"{info.length:.6f}")
+        put(name, "Bitrate", round(info.bitrate / 1000))
+        put(name, "SampleRate", info.sample_rate)
+        put(name, "Channels", info.channels)
+        tags = audio.tags or {}
+        for prop, frame_id in properties.items():
+            if frame_id in tags:
+                put(name, prop, "; ".join(str(t) for t in tags[frame_id].text))
+        if "TCON" in tags:
+            put(name, "Genre", "; ".join(tags["TCON"].genres))
+        if "TDRC" in tags:
+            put(name, "Year", str(tags["TDRC"].text[0])[:4])
+        for frame_id, prop in [("TRCK", "Track"), ("TPOS", "Disc")]:
+            if frame_id in tags:
+                parts = str(tags[frame_id].text[0]).split("/")
+                put(name, prop, parts[0])
+                put(name, prop + "Count", parts[1] if len(parts) > 1 else "0")
+        # mutagen names the ID3v1 comment's description so.
+        comments = [c for c in tags.getall("COMM") if c.desc in ("", "ID3v1 Comment")] if tags else []
+        if comments:
+            put(name, "Comment", "; ".join(comments[0].text))
+        for frame in (tags.values() if tags else []):
+            if frame.FrameID == "TXXX":
+                put(name, "Text:TXXX:" + frame.desc, "; ".join(frame.text))
+            elif frame.FrameID == "TBPM":
+                put(name, "Text:TBPM", "; ".join(str(t) for t in frame.text))
+        pictures = tags.getall("APIC") if tags else []
+        fronts = [p for p in pictures if p.type == PictureType.COVER_FRONT] or pictures
+        if fronts:
+            with open(name + ".cover", "wb") as cover:
+                cover.write(fronts[0].data)
+PY
