@@ -9,7 +9,7 @@ If WScript.Arguments.Count <> 1 Then
     WScript.Echo "usage: cscript //nologo listmusic.vbs folder"
     WScript.Quit 2
 End If
-WScript.Echo Join(Array("Artist", "Album", "Track", "Title", "Time"), vbTab)
+WScript.Echo "Artist" & vbTab & "Album" & vbTab & "Track" & vbTab & "Title" & vbTab & "Time"
 ListFolder files.GetFolder(WScript.Arguments(0))
 
 Sub ListFolder(folder)
@@ -33,7 +33,7 @@ Sub ListFile(path)
     Dim title
     title = tag.Title
     If title = "" Then title = files.GetBaseName(path)
-    WScript.Echo Join(Array(tag.Artist, tag.Album, tag.Track, title, PlayingTime(tag.Duration)), vbTab)
+    WScript.Echo tag.Artist & vbTab & tag.Album & vbTab & tag.Track & vbTab & title & vbTab & PlayingTime(tag.Duration)
 End Sub
 
 ' Minutes and seconds, as 3:07.

@@ -3,7 +3,7 @@
 var tag = new ActiveXObject("Tarvik.TagFile");
 var path = WScript.Arguments(0);
 tag.Open(path);
-WScript.Echo(["jscript", tag.Title, tag.Artist, tag.Disc, tag.DiscCount, tag.Comment,
+WScript.Echo(["jscript", tag.Artist, tag.Disc, tag.DiscCount, tag.Comment,
               Math.round(tag.Duration), typeof tag.Duration, tag.TagTypes].join("|"));
 try {
     tag.Open(path + ".missing");
