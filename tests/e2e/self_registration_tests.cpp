@@ -126,3 +126,21 @@ TEST(SelfRegistrationCodePage, AFolderTheCodePageCannotHoldIsRefusedAndOneItHold
     EXPECT_EQ(accepted.CallExport("DllUnregisterServer"), S_OK);
     EXPECT_EQ(ReadRegistration(), before);
 }
+
+TEST_F(SelfRegistration, RegistersTheTagFileClassBesideLumexWithBothThreadingModels) {
+    ASSERT_EQ(copy.RunRegsvr32(false), 0u);
+    const std::wstring key = L"CLSID\\{5C3E7A1F-91B4-4D2F-8E63-27A1B9D40C55}";
+    EXPECT_EQ(ReadString(key), L"TagFile Class");
+    EXPECT_EQ(ReadString(key + L"\\InprocServer32"), copy.Dll());
+    EXPECT_EQ(ReadString(key + L"\\InprocServer32", L"ThreadingModel"), L"Both");
+    EXPECT_EQ(ReadString(key + L"\\ProgID"), L"Tarvik.TagFile.1");
+    EXPECT_EQ(ReadString(key + L"\\VersionIndependentProgID"), L"Tarvik.TagFile");
+    EXPECT_EQ(ReadString(L"Tarvik.TagFile\\CurVer"), L"Tarvik.TagFile.1");
+    CLSID versioned{}, independent{};
+    EXPECT_EQ(CLSIDFromProgID(L"Tarvik.TagFile.1", &versioned), S_OK);
+    EXPECT_EQ(CLSIDFromProgID(L"Tarvik.TagFile", &independent), S_OK);
+    EXPECT_TRUE(IsEqualGUID(versioned, kTagFileClsid) && IsEqualGUID(independent, kTagFileClsid));
+    ASSERT_EQ(copy.RunRegsvr32(true), 0u);
+    EXPECT_EQ(ReadString(key), L"<absent>");
+    EXPECT_EQ(ReadString(L"Tarvik.TagFile"), L"<absent>");
+}

@@ -3,14 +3,12 @@
 // that reaches the script as Err.Number and Err.Description.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/registered_copy.h"
+#include "support/format_fixtures.h"
 #include "support/process_runner.h"
 
 namespace {
@@ -25,19 +23,6 @@ std::vector<std::string> OutputLines(const std::string& output) {
     return lines;
 }
 
-std::wstring FixtureFolder() {
-    const char* folder = std::getenv("TARVIK_FORMAT_FIXTURES");
-    const std::string unix = folder != nullptr ? folder : "";
-    std::wstring windows = L"Z:";
-    for (char c : unix) windows += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    return windows + L"\\";
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class TagFileScripts : public testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(copy.RunRegsvr32(false), 0u); }
@@ -49,8 +34,8 @@ protected:
     }
 
     RegisteredCopy copy;
-    const std::wstring tagged = FixtureFolder() + L"cbr-stereo-44k.mp3";
-    const std::wstring untagged = FixtureFolder() + L"cbr-mono-22k.mp3";
+    const std::wstring tagged = FormatFixturePath(L"cbr-stereo-44k.mp3");
+    const std::wstring untagged = FormatFixturePath(L"cbr-mono-22k.mp3");
 };
 
 }  // namespace
@@ -66,7 +51,7 @@ TEST_F(TagFileScripts, VBScriptReadsTagsPlayingTimeAndPictureAndSeesOpenFail) {
               "|Artist One/Artist Two|Album|Album Artist|3|12|2003|Rock|2|Double|128|44100|2|ID3v2.3|calm|120");
     // The front cover of the file opened last, byte for byte.
     EXPECT_EQ(lines[2], "saved|True|Boolean");
-    EXPECT_EQ(ReadBytes(cover), ReadBytes(tagged + L".cover"));
+    EXPECT_EQ(ReadWholeFile(cover), ReadWholeFile(tagged + L".cover"));
     EXPECT_EQ(lines[3].rfind("error|80070002|Cannot open \"", 0), 0u) << lines[3];
     EXPECT_NE(lines[3].find(".missing\": "), std::string::npos) << lines[3];
     EXPECT_EQ(lines[3].substr(lines[3].rfind('|')), "|Tarvik.TagFile");

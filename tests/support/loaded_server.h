@@ -39,4 +39,5 @@ public:
 // The IID and LIBID of the component (the CLSID is beside ServerLibrary), spelled out so the
 // tests do not take them from the code under test.
 extern const IID kIlumexIid;
+extern const IID kITagFileIid;
 extern const GUID kTarvikLibId;

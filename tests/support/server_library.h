@@ -11,6 +11,8 @@
 
 // The CLSID of the lumex class, spelled out so that no test takes it from the code under test.
 extern const CLSID kLumexClsid;
+// And of the TagFile class.
+extern const CLSID kTagFileClsid;
 
 class ServerLibrary {
 public:

@@ -1,0 +1,35 @@
+#include "support/worker_threads.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <vector>
+
+#include "support/unique_handle.h"
+
+namespace {
+
+struct Worker {
+    const std::function<void(int)>* Body;
+    int Index;
+};
+
+DWORD WINAPI RunWorker(void* argument) {
+    const auto& worker = *static_cast<Worker*>(argument);
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    (*worker.Body)(worker.Index);
+    CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+void RunOnThreadsOfTheMultithreadedApartment(int count, const std::function<void(int)>& body) {
+    std::vector<Worker> workers;
+    for (int i = 0; i < count; ++i) workers.push_back({&body, i});
+    std::vector<UniqueHandle> threads;
+    for (Worker& worker : workers) threads.emplace_back(CreateThread(nullptr, 0, RunWorker, &worker, 0, nullptr));
+    for (const UniqueHandle& thread : threads) {
+        if (thread.IsValid()) WaitForSingleObject(thread.Get(), INFINITE);
+    }
+}
