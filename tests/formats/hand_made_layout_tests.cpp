@@ -58,6 +58,10 @@ TEST_F(HandMadeLayouts, Version22MapsItsThreeLetterFrames) {
     EXPECT_EQ(TextOf(tags, L"TXXX:Mood"), L"calm");
     EXPECT_EQ(Picture(tags), kImage);
     EXPECT_EQ(tags.SampleRate, 44100);
+    // A file that has changed since gives no picture.
+    folder_.WriteFile(L"built.mp3", Tag(2, frames) + MpegFrames(4));
+    Bytes image;
+    EXPECT_FALSE(CopyPictureBytes(path_, tags, image));
 }
 
 TEST_F(HandMadeLayouts, WholeTagUnsynchronisationIsUndone) {
