@@ -68,7 +68,7 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(FixturePath(L"").empty()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
-        ASSERT_EQ(manifest_.size(), 4u) << "the fixtures are missing: make-fixtures.sh did not run";
+        ASSERT_EQ(manifest_.size(), 5u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
     Manifest manifest_;
 };
@@ -106,7 +106,8 @@ TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
     } files[] = {{L"cbr-stereo-44k.mp3", L"ID3v2.3", true},
                  {L"vbr-mono-22k.mp3", L"ID3v2.4 ID3v1.1", true},
                  {L"vbr-mono-44k.mp3", L"ID3v1.1", false},
-                 {L"cbr-mono-22k.mp3", L"", false}};
+                 {L"cbr-mono-22k.mp3", L"", false},
+                 {L"cbr-mono-8k.mp3", L"", false}};
     for (const auto& file : files) {
         SCOPED_TRACE(std::string(file.File, file.File + wcslen(file.File)));
         const MediaTags tags = ReadMedia(FixturePath(file.File));
