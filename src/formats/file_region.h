@@ -1,5 +1,5 @@
-// Runs of a file's bytes read at explicit offsets, so that a reader never depends on,
-// or moves, a shared file pointer between its reads.
+// Runs of a file's bytes read at explicit offsets: no read depends on where an earlier
+// one left the file pointer.
 #pragma once
 #include <windows.h>
 

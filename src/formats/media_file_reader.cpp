@@ -41,6 +41,7 @@ public:
             return false;
         }
         assembly_.Finish();
+        tags_.Picture.FileSize = size_;
         FillFromId3v1();
         if (!ReadAudio(error)) return false;
         tags_.TagTypes = tagTypes_;
@@ -193,6 +194,8 @@ bool ReadMediaFile(HANDLE file, MediaTags& out, DWORD* error) {
 bool CopyPicture(HANDLE source, const MediaTags& tags, HANDLE target) {
     if (!tags.HasPicture()) return false;
     const PictureLocation& picture = tags.Picture;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(source, &size) || static_cast<uint64_t>(size.QuadPart) != picture.FileSize) return false;
     TagStream stream(source, picture.RawStart, picture.RawEnd, picture.Unsynchronised, nullptr);
     stream.Seek({picture.RawStart, picture.AfterFF});
     if (stream.Skip(picture.Skip) != picture.Skip) return false;

@@ -14,6 +14,6 @@ bool ReadMediaFile(HANDLE file, MediaTags& out, DWORD* error);
 
 // Writes the picture's image bytes (without the frame's encoding, MIME type, picture type
 // and description) to target, in bounded chunks; false when there is none or a read or
-// write fails, which may leave part of the image written.  source is the file that tags
-// were read from, opened anew.
+// write fails, which may leave part of the image written, or when source, the file that
+// tags were read from opened anew, is no longer the size it was.
 bool CopyPicture(HANDLE source, const MediaTags& tags, HANDLE target);

@@ -11,10 +11,12 @@
 // RawStart (with unsynchronisation undone when set, AfterFF carrying a 0xFF just before),
 // of which the first Skip bytes are the frame's encoding, MIME type, picture type and
 // description, and the image is the next Size bytes or, without a known size, all the
-// rest of the run.
+// rest of the run.  FileSize is the size of the file it was found in: a file that has
+// changed size since gives no picture rather than bytes of something else.
 struct PictureLocation {
     static constexpr uint64_t kUnknownSize = ~0ull;
 
+    uint64_t FileSize = 0;
     uint64_t RawStart = 0;
     uint64_t RawEnd = 0;
     uint64_t Skip = 0;

@@ -58,6 +58,10 @@ TEST_F(HandMadeLayouts, Version22MapsItsThreeLetterFrames) {
     EXPECT_EQ(TextOf(tags, L"TXXX:Mood"), L"calm");
     EXPECT_EQ(Picture(tags), kImage);
     EXPECT_EQ(tags.SampleRate, 44100);
+    // A file that has changed since gives no picture.
+    folder_.WriteFile(L"built.mp3", Tag(2, frames) + MpegFrames(4));
+    Bytes image;
+    EXPECT_FALSE(CopyPictureBytes(path_, tags, image));
 }
 
 TEST_F(HandMadeLayouts, WholeTagUnsynchronisationIsUndone) {
@@ -216,6 +220,11 @@ TEST_F(HandMadeLayouts, AudioFramesAreConfirmedByTheNextOne) {
     EXPECT_EQ(tags.Bitrate, std::lround(10 * 417 * 8 / (100 * 1152 / 44100.0) / 1000));
     tags = Read(MpegFrames(10, 100, "Info"));
     EXPECT_EQ(tags.Bitrate, 128);
+    // Fraunhofer's VBRI header, 32 bytes after the frame header, counts frames 14 bytes in.
+    Bytes vbri = MpegFrames(10);
+    const Bytes counted = BytesOf("VBRI") + Bytes(10, 0) + BigEndian(50, 4);
+    std::copy(counted.begin(), counted.end(), vbri.begin() + 36);
+    EXPECT_NEAR(Read(vbri).Duration, 50 * 1152 / 44100.0, 1e-9);
     // No frame within the search window: no audio.
     tags = Read(Bytes(70 * 1024, 0) + MpegFrames(10));
     EXPECT_EQ(tags.SampleRate, 0);

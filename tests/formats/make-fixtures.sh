@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the reference files of the format tests with tools nobody here wrote: LAME encodes
-# tones made here as raw PCM (CBR and VBR, mono and stereo, MPEG-1 and MPEG-2 rates, with
+# tones made here as raw PCM (CBR and VBR, mono and stereo, MPEG-1, 2 and 2.5 rates, with
 # its Xing/Info header), mutagen tags them (ID3v2.3 in UTF-16, ID3v2.4 in UTF-8, ID3v1.1)
 # and then reads back what it wrote into manifest.txt: one "file<TAB>property<TAB>value"
 # line each, UTF-8.  Each front cover's bytes go to <file>.cover.
@@ -26,11 +26,13 @@ PY
 tone 44100 2 stereo-44k.raw
 tone 22050 1 mono-22k.raw
 tone 44100 1 mono-44k.raw
+tone 8000 1 mono-8k.raw
 raw="-r --bitwidth 16 --signed --little-endian --quiet"
 lame $raw -s 44.1 -m j -b 128 --cbr stereo-44k.raw cbr-stereo-44k.mp3
 lame $raw -s 22.05 -m m -V 2 mono-22k.raw vbr-mono-22k.mp3
 lame $raw -s 44.1 -m m -V 4 mono-44k.raw vbr-mono-44k.mp3
 lame $raw -s 22.05 -m m -b 32 --cbr mono-22k.raw cbr-mono-22k.mp3
+lame $raw -s 8 -m m -b 16 --cbr mono-8k.raw cbr-mono-8k.mp3
 rm -f ./*.raw
 
 "$python" - <<'PY'
@@ -79,13 +81,14 @@ tags.update_to_v23()
 tags.save("vbr-mono-44k.mp3", v2_version=3, v1=2)
 ID3("vbr-mono-44k.mp3").delete("vbr-mono-44k.mp3", delete_v1=False, delete_v2=True)
 
-# cbr-mono-22k.mp3 keeps no tags at all.
+# cbr-mono-22k.mp3 and cbr-mono-8k.mp3 (MPEG-2.5) keep no tags at all.
 
 properties = {"Title": "TIT2", "Artist": "TPE1", "Album": "TALB", "AlbumArtist": "TPE2", "Composer": "TCOM"}
 with open("manifest.txt", "w", encoding="utf-8") as manifest:
     def put(name, key, value):
         manifest.write(f"{name}\t{key}\t{value}\n")
-    for name in ["cbr-stereo-44k.mp3", "vbr-mono-22k.mp3", "vbr-mono-44k.mp3", "cbr-mono-22k.mp3"]:
+    for name in ["cbr-stereo-44k.mp3", "vbr-mono-22k.mp3", "vbr-mono-44k.mp3", "cbr-mono-22k.mp3",
+                 "cbr-mono-8k.mp3"]:
         audio = MP3(name)
         info = audio.info
         put(name, "Duration", f"{info.length:.6f}")

@@ -92,18 +92,24 @@ MediaTags ReadMedia(const std::wstring& path) {
     return tags;
 }
 
-bool CopyPictureBytes(const std::wstring& path, const MediaTags& tags, Bytes& image) {
-    image.clear();
-    UniqueHandle source(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    const std::wstring copy = path + L".picture";
-    UniqueHandle target(CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!source.IsValid() || !target.IsValid()) return false;
-    const bool copied = CopyPicture(source.Get(), tags, target.Get());
-    image.resize(GetFileSize(target.Get(), nullptr));
+Bytes ReadWholeFile(const std::wstring& path) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    Bytes bytes(file.IsValid() ? GetFileSize(file.Get(), nullptr) : 0);
     DWORD read = 0;
-    SetFilePointer(target.Get(), 0, nullptr, FILE_BEGIN);
-    if (!image.empty()) ReadFile(target.Get(), image.data(), static_cast<DWORD>(image.size()), &read, nullptr);
-    target.Reset();
+    if (!bytes.empty()) ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    return bytes;
+}
+
+bool CopyPictureBytes(const std::wstring& path, const MediaTags& tags, Bytes& image) {
+    const std::wstring copy = path + L".picture";
+    bool copied = false;
+    {
+        UniqueHandle source(
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueHandle target(CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        copied = source.IsValid() && target.IsValid() && CopyPicture(source.Get(), tags, target.Get());
+    }
+    image = ReadWholeFile(copy);
     DeleteFileW(copy.c_str());
     return copied;
 }

@@ -38,5 +38,6 @@ Bytes Id3v1Tag(const std::string& title, const std::string& artist, unsigned cha
 
 // What the readers make of a file: opened as the TagFile object opens it.
 MediaTags ReadMedia(const std::wstring& path);
-// The picture's bytes as CopyPicture writes them; empty and false when it answers false.
+// The picture's bytes as CopyPicture writes them, and its answer.
 bool CopyPictureBytes(const std::wstring& path, const MediaTags& tags, Bytes& image);
+Bytes ReadWholeFile(const std::wstring& path);
