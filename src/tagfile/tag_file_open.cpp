@@ -112,13 +112,23 @@ HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* sa
     HRESULT code = S_OK;
     UniqueHandle source = OpenForReading(Path.c_str(), code);
     if (!source.IsValid()) return FailWithPath(code, L"Cannot open", Path.c_str(), nullptr);
-    UniqueHandle written(CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!written.IsValid()) return FailWithPath(LastErrorCode(), L"Cannot write", target, nullptr);
-    if (!CopyPicture(source.Get(), Tags, written.Get())) {
-        code = LastErrorCode();
+    try {
+        // Written beside the target first and moved over it whole: a copy that fails on
+        // the way leaves whatever file the target was.
+        const std::wstring partial = std::wstring(target) + L".tarvik-partial";
+        UniqueHandle written(
+            CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!written.IsValid()) return FailWithPath(LastErrorCode(), L"Cannot write", target, nullptr);
+        const bool copied = CopyPicture(source.Get(), Tags, written.Get());
+        code = copied ? S_OK : LastErrorCode();
         written.Reset();
-        DeleteFileW(target);
-        return FailWithPath(code, L"Cannot write", target, L"the picture could not be copied");
+        if (copied && !MoveFileExW(partial.c_str(), target, MOVEFILE_REPLACE_EXISTING)) code = LastErrorCode();
+        if (FAILED(code) || !copied) {
+            DeleteFileW(partial.c_str());
+            return FailWithPath(code, L"Cannot write", target, copied ? nullptr : L"the picture could not be copied");
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
     *saved = VARIANT_TRUE;
     return S_OK;
