@@ -12,10 +12,9 @@
 #include "control/property_map.h"
 #include "control/variant_stream.h"
 #include "support/interface_ptr.h"
+#include "support/stream_bytes.h"
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
 
 // An object whose dispatch properties are VARIANTs kept by DISPID.
 class PropertyBag final : public IDispatch {
@@ -68,21 +67,6 @@ const PropertyMapEntry kTestMap[] = {
     {L"Small", 0, &CLSID_NULL, nullptr, offsetof(RawMembers, Small), sizeof(short), VT_I2},
     {nullptr, 0, nullptr, &IID_NULL, 0, 0, 0},
 };
-
-InterfacePtr<IStream> StreamOf(const Bytes& bytes) {
-    InterfacePtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive());
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
-Bytes Prefix(IStream* stream, size_t count) {
-    Bytes bytes(count);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    stream->Read(bytes.data(), static_cast<ULONG>(count), nullptr);
-    return bytes;
-}
 
 }  // namespace
 
