@@ -10,7 +10,9 @@
 #include "bench_clock.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
-#include "scratch_classes.h"
+#include "shipped_script.h"
+#include "support/registry_tree.h"
+#include "support/scratch_registry_key.h"
 #include "support/server_library.h"
 
 namespace {
@@ -48,14 +50,14 @@ struct ScaledScript {
     std::vector<double> RegisterSeconds;  // of each round, beside the round's total
     HRESULT Result = S_OK;
 
-    void Run(const ScratchClasses& scratch, bool timed) {
-        const ScratchClasses::Scope scope(scratch);
+    void Run(const ScratchRegistryKey& scratch, bool timed) {
+        const ClassesRootOverride scope(scratch.Classes());
         double registering = 0;
         for (int r = 0; r < Repeats; ++r) {
             const Stopwatch watch;
             const HRESULT registered = RunRegistryScript(Text, true);
             registering += watch.Seconds();
-            if (Keys == 0) Keys = scratch.CountKeys();
+            if (Keys == 0) Keys = RegistryTree::Read(scratch.Classes()).Keys.size() - 1;  // not the top
             const HRESULT unregistered = RunRegistryScript(Text, false);
             if (FAILED(registered)) Result = registered;
             if (FAILED(unregistered)) Result = unregistered;
@@ -77,7 +79,7 @@ int main(int argc, char** argv) {
     LoadTypeLib(dllPath.c_str(), &typeLibrary);
     std::wstring pathCopy = dllPath;
     const std::string shipped = ShippedScript(library.Module());
-    ScratchClasses scratch;
+    const ScratchRegistryKey scratch("TarvikBench");
     const int trips = 10;
     HRESULT exportResult = S_OK;
     const std::vector<BenchVariant> parts = {
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
          double(trips)},
         {"the shipped script alone, both passes, in a scratch key",
          [&](int) {
-             const ScratchClasses::Scope scope(scratch);
+             const ClassesRootOverride scope(scratch.Classes());
              for (int i = 0; i < trips; ++i) {
                  RunRegistryScript(shipped, true);
                  RunRegistryScript(shipped, false);

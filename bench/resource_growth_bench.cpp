@@ -17,7 +17,9 @@
 #include "bench_clock.h"
 #include "bench_container.h"
 #include "bench_run.h"
-#include "scratch_classes.h"
+#include "shipped_script.h"
+#include "support/registry_tree.h"
+#include "support/scratch_registry_key.h"
 #include "support/server_library.h"
 #include "support/gui_counters.h"
 #include "support/process_counters.h"
@@ -151,13 +153,13 @@ int main(int argc, char** argv) {
             tag->get_GetGenreNo(&genre);
         });
 
-        ScratchClasses scratch;
+        const ScratchRegistryKey scratch("TarvikBench");
         const std::string shipped = ShippedScript(library.Module());
         const int engineRounds = run.Pick(10000, 2000);
         std::snprintf(title, sizeof title, "%d register and unregister rounds of the engine, in a scratch key",
                       engineRounds);
         MeasureGrowth(title, engineRounds, [&] {
-            const ScratchClasses::Scope scope(scratch);
+            const ClassesRootOverride scope(scratch.Classes());
             RunRegistryScript(shipped, true);
             RunRegistryScript(shipped, false);
         });

@@ -7,28 +7,18 @@
 
 #include <functional>
 
+#include "support/counted_unknown.h"
 #include "support/loaded_server.h"
 
 namespace {
 
 // A client site that asks the library, when its last reference goes, whether it could be
 // unloaded now.
-class UnloadProbeSite final : public IOleClientSite {
+class UnloadProbeSite final : public CountedUnknown<IOleClientSite> {
 public:
-    explicit UnloadProbeSite(std::function<HRESULT()> ask) : ask_(std::move(ask)) {}
+    explicit UnloadProbeSite(std::function<HRESULT()> ask)
+        : CountedUnknown(IID_IOleClientSite), ask_(std::move(ask)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOleClientSite)) return E_NOINTERFACE;
-        *ppv = static_cast<IOleClientSite*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        if (--references_ == 0) answerAtLastRelease_ = ask_();
-        return static_cast<ULONG>(references_);
-    }
     HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
@@ -36,12 +26,12 @@ public:
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
-    LONG References() const { return references_; }
     HRESULT AnswerAtLastRelease() const { return answerAtLastRelease_; }
 
 private:
+    void OnLastRelease() override { answerAtLastRelease_ = ask_(); }
+
     std::function<HRESULT()> ask_;
-    LONG references_ = 0;
     HRESULT answerAtLastRelease_ = E_UNEXPECTED;
 };
 

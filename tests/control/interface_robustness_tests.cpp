@@ -32,6 +32,16 @@ struct Probe {
     bool NullOut;  // an out-pointer is null, so success would be a lie
 };
 
+constexpr bool kMustFail = true;
+constexpr bool kAnyCode = false;
+
+// A probe that is one call: the method and its arguments close the line.
+#define PROBE(name, nullOut, Interface, ...) \
+    { name, [](IUnknown* object) { return ON(Interface)->__VA_ARGS__; }, nullOut }
+#define PROBE_VERB(verb) \
+    PROBE("DoVerb(" #verb ", all null)", kAnyCode, IOleObject, \
+          DoVerb(OLEIVERB_##verb, nullptr, nullptr, 0, nullptr, nullptr))
+
 HRESULT WINAPI OpenNoFrame(HWND, UINT, UINT, LPCOLESTR, ULONG, LPUNKNOWN*, ULONG, LPCLSID, LCID, DWORD, LPVOID) {
     return S_OK;
 }
@@ -43,239 +53,168 @@ const std::vector<Probe>& Probes() {
     static const std::vector<Probe> probes = {
         // IUnknown, Ilumex and IDispatch
         {"QueryInterface(null)", [](IUnknown* object) { return object->QueryInterface(IID_IOleObject, nullptr); },
-         true},
-        {"LoadMP3Head(null)", [](IUnknown* object) { return ON(Ilumex)->LoadMP3Head(nullptr); }, false},
-        {"GetTitle(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetTitle(nullptr); }, true},
-        {"GetArtist(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetArtist(nullptr); }, true},
-        {"GetAlbum(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetAlbum(nullptr); }, true},
-        {"GetProYear(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetProYear(nullptr); }, true},
-        {"GetComment(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetComment(nullptr); }, true},
-        {"GetGenreNo(null)", [](IUnknown* object) { return ON(Ilumex)->get_GetGenreNo(nullptr); }, true},
-        {"DoCutTailSp", [](IUnknown* object) { return ON(Ilumex)->DoCutTailSp(); }, false},
-        {"GetTypeInfoCount(null)", [](IUnknown* object) { return ON(IDispatch)->GetTypeInfoCount(nullptr); }, true},
-        {"GetTypeInfo(null)", [](IUnknown* object) { return ON(IDispatch)->GetTypeInfo(0, 0, nullptr); }, true},
-        {"GetIDsOfNames(null, null)",
-         [](IUnknown* object) { return ON(IDispatch)->GetIDsOfNames(IID_NULL, nullptr, 1, 0, nullptr); }, true},
+         kMustFail},
+        PROBE("LoadMP3Head(null)", kAnyCode, Ilumex, LoadMP3Head(nullptr)),
+        PROBE("GetTitle(null)", kMustFail, Ilumex, get_GetTitle(nullptr)),
+        PROBE("GetArtist(null)", kMustFail, Ilumex, get_GetArtist(nullptr)),
+        PROBE("GetAlbum(null)", kMustFail, Ilumex, get_GetAlbum(nullptr)),
+        PROBE("GetProYear(null)", kMustFail, Ilumex, get_GetProYear(nullptr)),
+        PROBE("GetComment(null)", kMustFail, Ilumex, get_GetComment(nullptr)),
+        PROBE("GetGenreNo(null)", kMustFail, Ilumex, get_GetGenreNo(nullptr)),
+        PROBE("DoCutTailSp", kAnyCode, Ilumex, DoCutTailSp()),
+        PROBE("GetTypeInfoCount(null)", kMustFail, IDispatch, GetTypeInfoCount(nullptr)),
+        PROBE("GetTypeInfo(null)", kMustFail, IDispatch, GetTypeInfo(0, 0, nullptr)),
+        PROBE("GetIDsOfNames(null, null)", kMustFail, IDispatch, GetIDsOfNames(IID_NULL, nullptr, 1, 0, nullptr)),
         {"GetIDsOfNames(name, null)",
          [](IUnknown* object) {
              LPOLESTR name = const_cast<LPOLESTR>(L"GetTitle");
              return ON(IDispatch)->GetIDsOfNames(IID_NULL, &name, 1, 0, nullptr);
          },
-         true},
-        {"Invoke(method, no parameters)",
-         [](IUnknown* object) {
-             return ON(IDispatch)->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr);
-         },
-         false},
+         kMustFail},
+        PROBE("Invoke(method, no parameters)", kAnyCode, IDispatch,
+              Invoke(1, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr)),
         {"Invoke(property get, no result)",
          [](IUnknown* object) {
              DISPPARAMS none = {nullptr, nullptr, 0, 0};
              return ON(IDispatch)->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr);
          },
-         false},
+         kAnyCode},
         // IViewObject, IViewObject2, IViewObjectEx
-        {"Draw(all null)",
-         [](IUnknown* object) {
-             return ON(IViewObject)
-                 ->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
-         },
-         false},
+        PROBE("Draw(all null)", kAnyCode, IViewObject,
+              Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0)),
         {"Draw(bounds, no DC)",
          [](IUnknown* object) {
              const RECTL bounds = {0, 0, 10, 10};
              return ON(IViewObject)
                  ->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, &bounds, nullptr, nullptr, 0);
          },
-         false},
-        {"GetColorSet(null)",
-         [](IUnknown* object) {
-             return ON(IViewObject)->GetColorSet(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr);
-         },
-         true},
-        {"Freeze(null)",
-         [](IUnknown* object) { return ON(IViewObject)->Freeze(DVASPECT_CONTENT, -1, nullptr, nullptr); }, true},
-        {"Unfreeze", [](IUnknown* object) { return ON(IViewObject)->Unfreeze(0); }, false},
-        {"SetAdvise(null)", [](IUnknown* object) { return ON(IViewObject)->SetAdvise(DVASPECT_CONTENT, 0, nullptr); },
-         false},
+         kAnyCode},
+        PROBE("GetColorSet(null)", kMustFail, IViewObject,
+              GetColorSet(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr)),
+        PROBE("Freeze(null)", kMustFail, IViewObject, Freeze(DVASPECT_CONTENT, -1, nullptr, nullptr)),
+        PROBE("Unfreeze", kAnyCode, IViewObject, Unfreeze(0)),
+        PROBE("SetAdvise(null)", kAnyCode, IViewObject, SetAdvise(DVASPECT_CONTENT, 0, nullptr)),
         // The aspects and flags are never written and the sink is optional: all null is a
         // question with nothing to answer.
-        {"GetAdvise(null, null, null)",
-         [](IUnknown* object) { return ON(IViewObject)->GetAdvise(nullptr, nullptr, nullptr); }, false},
-        {"GetExtent(null) of the view",
-         [](IUnknown* object) { return ON(IViewObject2)->GetExtent(DVASPECT_CONTENT, -1, nullptr, nullptr); }, true},
-        {"GetRect(null)", [](IUnknown* object) { return ON(IViewObjectEx)->GetRect(DVASPECT_CONTENT, nullptr); }, true},
-        {"GetViewStatus(null)", [](IUnknown* object) { return ON(IViewObjectEx)->GetViewStatus(nullptr); }, true},
-        {"QueryHitPoint(null, null)",
-         [](IUnknown* object) {
-             return ON(IViewObjectEx)->QueryHitPoint(DVASPECT_CONTENT, nullptr, POINT{1, 1}, 0, nullptr);
-         },
-         true},
-        {"QueryHitRect(null, null, null)",
-         [](IUnknown* object) {
-             return ON(IViewObjectEx)->QueryHitRect(DVASPECT_CONTENT, nullptr, nullptr, 0, nullptr);
-         },
-         true},
+        PROBE("GetAdvise(null, null, null)", kAnyCode, IViewObject, GetAdvise(nullptr, nullptr, nullptr)),
+        PROBE("GetExtent(null) of the view", kMustFail, IViewObject2,
+              GetExtent(DVASPECT_CONTENT, -1, nullptr, nullptr)),
+        PROBE("GetRect(null)", kMustFail, IViewObjectEx, GetRect(DVASPECT_CONTENT, nullptr)),
+        PROBE("GetViewStatus(null)", kMustFail, IViewObjectEx, GetViewStatus(nullptr)),
+        PROBE("QueryHitPoint(null, null)", kMustFail, IViewObjectEx,
+              QueryHitPoint(DVASPECT_CONTENT, nullptr, POINT{1, 1}, 0, nullptr)),
+        PROBE("QueryHitRect(null, null, null)", kMustFail, IViewObjectEx,
+              QueryHitRect(DVASPECT_CONTENT, nullptr, nullptr, 0, nullptr)),
         {"GetNaturalExtent(info, null)",
          [](IUnknown* object) {
              DVEXTENTINFO info = {sizeof info, DVEXTENT_CONTENT, {0, 0}};
              return ON(IViewObjectEx)->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, nullptr);
          },
-         true},
+         kMustFail},
         {"GetNaturalExtent(null, size)",
          [](IUnknown* object) {
              SIZEL size{};
              return ON(IViewObjectEx)->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &size);
          },
-         true},
+         kMustFail},
         // IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless
-        {"GetWindow(null)", [](IUnknown* object) { return ON(IOleWindow)->GetWindow(nullptr); }, true},
-        {"ContextSensitiveHelp", [](IUnknown* object) { return ON(IOleWindow)->ContextSensitiveHelp(TRUE); }, false},
-        {"SetObjectRects(null, null)",
-         [](IUnknown* object) { return ON(IOleInPlaceObject)->SetObjectRects(nullptr, nullptr); }, false},
-        {"ReactivateAndUndo", [](IUnknown* object) { return ON(IOleInPlaceObject)->ReactivateAndUndo(); }, false},
-        {"UIDeactivate", [](IUnknown* object) { return ON(IOleInPlaceObject)->UIDeactivate(); }, false},
-        {"InPlaceDeactivate", [](IUnknown* object) { return ON(IOleInPlaceObject)->InPlaceDeactivate(); }, false},
+        PROBE("GetWindow(null)", kMustFail, IOleWindow, GetWindow(nullptr)),
+        PROBE("ContextSensitiveHelp", kAnyCode, IOleWindow, ContextSensitiveHelp(TRUE)),
+        PROBE("SetObjectRects(null, null)", kAnyCode, IOleInPlaceObject, SetObjectRects(nullptr, nullptr)),
+        PROBE("ReactivateAndUndo", kAnyCode, IOleInPlaceObject, ReactivateAndUndo()),
+        PROBE("UIDeactivate", kAnyCode, IOleInPlaceObject, UIDeactivate()),
+        PROBE("InPlaceDeactivate", kAnyCode, IOleInPlaceObject, InPlaceDeactivate()),
         // The result pointer of a windowless message is the caller's choice.
-        {"OnWindowMessage(WM_PAINT, no DC, null)",
-         [](IUnknown* object) { return ON(IOleInPlaceObjectWindowless)->OnWindowMessage(WM_PAINT, 0, 0, nullptr); },
-         false},
-        {"OnWindowMessage(WM_SETFOCUS, null)",
-         [](IUnknown* object) { return ON(IOleInPlaceObjectWindowless)->OnWindowMessage(WM_SETFOCUS, 0, 0, nullptr); },
-         false},
-        {"OnWindowMessage(WM_MOUSEACTIVATE, null)",
-         [](IUnknown* object) {
-             return ON(IOleInPlaceObjectWindowless)->OnWindowMessage(WM_MOUSEACTIVATE, 0, 0, nullptr);
-         },
-         false},
-        {"GetDropTarget(null)",
-         [](IUnknown* object) { return ON(IOleInPlaceObjectWindowless)->GetDropTarget(nullptr); }, true},
+        PROBE("OnWindowMessage(WM_PAINT, no DC, null)", kAnyCode, IOleInPlaceObjectWindowless,
+              OnWindowMessage(WM_PAINT, 0, 0, nullptr)),
+        PROBE("OnWindowMessage(WM_SETFOCUS, null)", kAnyCode, IOleInPlaceObjectWindowless,
+              OnWindowMessage(WM_SETFOCUS, 0, 0, nullptr)),
+        PROBE("OnWindowMessage(WM_MOUSEACTIVATE, null)", kAnyCode, IOleInPlaceObjectWindowless,
+              OnWindowMessage(WM_MOUSEACTIVATE, 0, 0, nullptr)),
+        PROBE("GetDropTarget(null)", kMustFail, IOleInPlaceObjectWindowless, GetDropTarget(nullptr)),
         // IOleInPlaceActiveObject
-        {"TranslateAccelerator(null)",
-         [](IUnknown* object) { return ON(IOleInPlaceActiveObject)->TranslateAccelerator(nullptr); }, false},
-        {"OnFrameWindowActivate",
-         [](IUnknown* object) { return ON(IOleInPlaceActiveObject)->OnFrameWindowActivate(FALSE); }, false},
-        {"OnDocWindowActivate(FALSE)",
-         [](IUnknown* object) { return ON(IOleInPlaceActiveObject)->OnDocWindowActivate(FALSE); }, false},
-        {"ResizeBorder(null, null)",
-         [](IUnknown* object) { return ON(IOleInPlaceActiveObject)->ResizeBorder(nullptr, nullptr, TRUE); }, false},
-        {"EnableModeless", [](IUnknown* object) { return ON(IOleInPlaceActiveObject)->EnableModeless(FALSE); }, false},
+        PROBE("TranslateAccelerator(null)", kAnyCode, IOleInPlaceActiveObject, TranslateAccelerator(nullptr)),
+        PROBE("OnFrameWindowActivate", kAnyCode, IOleInPlaceActiveObject, OnFrameWindowActivate(FALSE)),
+        PROBE("OnDocWindowActivate(FALSE)", kAnyCode, IOleInPlaceActiveObject, OnDocWindowActivate(FALSE)),
+        PROBE("ResizeBorder(null, null)", kAnyCode, IOleInPlaceActiveObject, ResizeBorder(nullptr, nullptr, TRUE)),
+        PROBE("EnableModeless", kAnyCode, IOleInPlaceActiveObject, EnableModeless(FALSE)),
         // IOleControl
-        {"GetControlInfo(null)", [](IUnknown* object) { return ON(IOleControl)->GetControlInfo(nullptr); }, true},
-        {"OnMnemonic(null)", [](IUnknown* object) { return ON(IOleControl)->OnMnemonic(nullptr); }, false},
-        {"OnAmbientPropertyChange",
-         [](IUnknown* object) { return ON(IOleControl)->OnAmbientPropertyChange(DISPID_UNKNOWN); }, false},
-        {"FreezeEvents", [](IUnknown* object) { return ON(IOleControl)->FreezeEvents(TRUE); }, false},
+        PROBE("GetControlInfo(null)", kMustFail, IOleControl, GetControlInfo(nullptr)),
+        PROBE("OnMnemonic(null)", kAnyCode, IOleControl, OnMnemonic(nullptr)),
+        PROBE("OnAmbientPropertyChange", kAnyCode, IOleControl, OnAmbientPropertyChange(DISPID_UNKNOWN)),
+        PROBE("FreezeEvents", kAnyCode, IOleControl, FreezeEvents(TRUE)),
         // IOleObject
-        {"SetClientSite(null)", [](IUnknown* object) { return ON(IOleObject)->SetClientSite(nullptr); }, false},
-        {"GetClientSite(null)", [](IUnknown* object) { return ON(IOleObject)->GetClientSite(nullptr); }, true},
-        {"SetHostNames(null, null)", [](IUnknown* object) { return ON(IOleObject)->SetHostNames(nullptr, nullptr); },
-         false},
-        {"Close(NOSAVE)", [](IUnknown* object) { return ON(IOleObject)->Close(OLECLOSE_NOSAVE); }, false},
-        {"Close(SAVEIFDIRTY)", [](IUnknown* object) { return ON(IOleObject)->Close(OLECLOSE_SAVEIFDIRTY); }, false},
-        {"SetMoniker(null)", [](IUnknown* object) { return ON(IOleObject)->SetMoniker(OLEWHICHMK_OBJREL, nullptr); },
-         false},
-        {"GetMoniker(null)",
-         [](IUnknown* object) {
-             return ON(IOleObject)->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJREL, nullptr);
-         },
-         true},
-        {"InitFromData(null)", [](IUnknown* object) { return ON(IOleObject)->InitFromData(nullptr, TRUE, 0); }, false},
-        {"GetClipboardData(null)", [](IUnknown* object) { return ON(IOleObject)->GetClipboardData(0, nullptr); }, true},
-        {"DoVerb(PRIMARY, all null)",
-         [](IUnknown* object) {
-             return ON(IOleObject)->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, nullptr, nullptr);
-         },
-         false},
-        {"DoVerb(SHOW, all null)",
-         [](IUnknown* object) { return ON(IOleObject)->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, nullptr); },
-         false},
-        {"DoVerb(OPEN, all null)",
-         [](IUnknown* object) { return ON(IOleObject)->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, nullptr, nullptr); },
-         false},
-        {"DoVerb(HIDE, all null)",
-         [](IUnknown* object) { return ON(IOleObject)->DoVerb(OLEIVERB_HIDE, nullptr, nullptr, 0, nullptr, nullptr); },
-         false},
-        {"DoVerb(UIACTIVATE, all null)",
-         [](IUnknown* object) {
-             return ON(IOleObject)->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr);
-         },
-         false},
-        {"DoVerb(INPLACEACTIVATE, all null)",
-         [](IUnknown* object) {
-             return ON(IOleObject)->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr);
-         },
-         false},
-        {"DoVerb(DISCARDUNDOSTATE, all null)",
-         [](IUnknown* object) {
-             return ON(IOleObject)->DoVerb(OLEIVERB_DISCARDUNDOSTATE, nullptr, nullptr, 0, nullptr, nullptr);
-         },
-         false},
-        {"DoVerb(PROPERTIES, all null)",
-         [](IUnknown* object) {
-             return ON(IOleObject)->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, nullptr, nullptr);
-         },
-         false},
-        {"DoVerb(1, all null)",
-         [](IUnknown* object) { return ON(IOleObject)->DoVerb(1, nullptr, nullptr, 0, nullptr, nullptr); }, false},
-        {"EnumVerbs(null)", [](IUnknown* object) { return ON(IOleObject)->EnumVerbs(nullptr); }, true},
-        {"Update", [](IUnknown* object) { return ON(IOleObject)->Update(); }, false},
-        {"IsUpToDate", [](IUnknown* object) { return ON(IOleObject)->IsUpToDate(); }, false},
-        {"GetUserClassID(null)", [](IUnknown* object) { return ON(IOleObject)->GetUserClassID(nullptr); }, true},
-        {"GetUserType(null)", [](IUnknown* object) { return ON(IOleObject)->GetUserType(USERCLASSTYPE_FULL, nullptr); },
-         true},
-        {"SetExtent(null)", [](IUnknown* object) { return ON(IOleObject)->SetExtent(DVASPECT_CONTENT, nullptr); },
-         false},
-        {"GetExtent(null) of the object",
-         [](IUnknown* object) { return ON(IOleObject)->GetExtent(DVASPECT_CONTENT, nullptr); }, true},
-        {"Advise(null, null)", [](IUnknown* object) { return ON(IOleObject)->Advise(nullptr, nullptr); }, true},
-        {"Unadvise", [](IUnknown* object) { return ON(IOleObject)->Unadvise(1); }, false},
-        {"EnumAdvise(null)", [](IUnknown* object) { return ON(IOleObject)->EnumAdvise(nullptr); }, true},
-        {"GetMiscStatus(null)",
-         [](IUnknown* object) { return ON(IOleObject)->GetMiscStatus(DVASPECT_CONTENT, nullptr); }, true},
-        {"SetColorScheme(null)", [](IUnknown* object) { return ON(IOleObject)->SetColorScheme(nullptr); }, false},
+        PROBE("SetClientSite(null)", kAnyCode, IOleObject, SetClientSite(nullptr)),
+        PROBE("GetClientSite(null)", kMustFail, IOleObject, GetClientSite(nullptr)),
+        PROBE("SetHostNames(null, null)", kAnyCode, IOleObject, SetHostNames(nullptr, nullptr)),
+        PROBE("Close(NOSAVE)", kAnyCode, IOleObject, Close(OLECLOSE_NOSAVE)),
+        PROBE("Close(SAVEIFDIRTY)", kAnyCode, IOleObject, Close(OLECLOSE_SAVEIFDIRTY)),
+        PROBE("SetMoniker(null)", kAnyCode, IOleObject, SetMoniker(OLEWHICHMK_OBJREL, nullptr)),
+        PROBE("GetMoniker(null)", kMustFail, IOleObject,
+              GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJREL, nullptr)),
+        PROBE("InitFromData(null)", kAnyCode, IOleObject, InitFromData(nullptr, TRUE, 0)),
+        PROBE("GetClipboardData(null)", kMustFail, IOleObject, GetClipboardData(0, nullptr)),
+        PROBE_VERB(PRIMARY),
+        PROBE_VERB(SHOW),
+        PROBE_VERB(OPEN),
+        PROBE_VERB(HIDE),
+        PROBE_VERB(UIACTIVATE),
+        PROBE_VERB(INPLACEACTIVATE),
+        PROBE_VERB(DISCARDUNDOSTATE),
+        PROBE_VERB(PROPERTIES),
+        PROBE("DoVerb(1, all null)", kAnyCode, IOleObject, DoVerb(1, nullptr, nullptr, 0, nullptr, nullptr)),
+        PROBE("EnumVerbs(null)", kMustFail, IOleObject, EnumVerbs(nullptr)),
+        PROBE("Update", kAnyCode, IOleObject, Update()),
+        PROBE("IsUpToDate", kAnyCode, IOleObject, IsUpToDate()),
+        PROBE("GetUserClassID(null)", kMustFail, IOleObject, GetUserClassID(nullptr)),
+        PROBE("GetUserType(null)", kMustFail, IOleObject, GetUserType(USERCLASSTYPE_FULL, nullptr)),
+        PROBE("SetExtent(null)", kAnyCode, IOleObject, SetExtent(DVASPECT_CONTENT, nullptr)),
+        PROBE("GetExtent(null) of the object", kMustFail, IOleObject, GetExtent(DVASPECT_CONTENT, nullptr)),
+        PROBE("Advise(null, null)", kMustFail, IOleObject, Advise(nullptr, nullptr)),
+        PROBE("Unadvise", kAnyCode, IOleObject, Unadvise(1)),
+        PROBE("EnumAdvise(null)", kMustFail, IOleObject, EnumAdvise(nullptr)),
+        PROBE("GetMiscStatus(null)", kMustFail, IOleObject, GetMiscStatus(DVASPECT_CONTENT, nullptr)),
+        PROBE("SetColorScheme(null)", kAnyCode, IOleObject, SetColorScheme(nullptr)),
         // IPersist, IPersistStreamInit, IPersistStorage
-        {"GetClassID(null)", [](IUnknown* object) { return ON(IPersist)->GetClassID(nullptr); }, true},
-        {"IsDirty of the stream", [](IUnknown* object) { return ON(IPersistStreamInit)->IsDirty(); }, false},
-        {"Load(null stream)", [](IUnknown* object) { return ON(IPersistStreamInit)->Load(nullptr); }, false},
-        {"Save(null stream)", [](IUnknown* object) { return ON(IPersistStreamInit)->Save(nullptr, TRUE); }, false},
-        {"GetSizeMax(null)", [](IUnknown* object) { return ON(IPersistStreamInit)->GetSizeMax(nullptr); }, true},
-        {"InitNew of the stream", [](IUnknown* object) { return ON(IPersistStreamInit)->InitNew(); }, false},
-        {"IsDirty of the storage", [](IUnknown* object) { return ON(IPersistStorage)->IsDirty(); }, false},
-        {"InitNew(null storage)", [](IUnknown* object) { return ON(IPersistStorage)->InitNew(nullptr); }, false},
-        {"Load(null storage)", [](IUnknown* object) { return ON(IPersistStorage)->Load(nullptr); }, false},
-        {"Save(null storage)", [](IUnknown* object) { return ON(IPersistStorage)->Save(nullptr, TRUE); }, false},
-        {"SaveCompleted(null)", [](IUnknown* object) { return ON(IPersistStorage)->SaveCompleted(nullptr); }, false},
-        {"HandsOffStorage", [](IUnknown* object) { return ON(IPersistStorage)->HandsOffStorage(); }, false},
+        PROBE("GetClassID(null)", kMustFail, IPersist, GetClassID(nullptr)),
+        PROBE("IsDirty of the stream", kAnyCode, IPersistStreamInit, IsDirty()),
+        PROBE("Load(null stream)", kAnyCode, IPersistStreamInit, Load(nullptr)),
+        PROBE("Save(null stream)", kAnyCode, IPersistStreamInit, Save(nullptr, TRUE)),
+        PROBE("GetSizeMax(null)", kMustFail, IPersistStreamInit, GetSizeMax(nullptr)),
+        PROBE("InitNew of the stream", kAnyCode, IPersistStreamInit, InitNew()),
+        PROBE("IsDirty of the storage", kAnyCode, IPersistStorage, IsDirty()),
+        PROBE("InitNew(null storage)", kAnyCode, IPersistStorage, InitNew(nullptr)),
+        PROBE("Load(null storage)", kAnyCode, IPersistStorage, Load(nullptr)),
+        PROBE("Save(null storage)", kAnyCode, IPersistStorage, Save(nullptr, TRUE)),
+        PROBE("SaveCompleted(null)", kAnyCode, IPersistStorage, SaveCompleted(nullptr)),
+        PROBE("HandsOffStorage", kAnyCode, IPersistStorage, HandsOffStorage()),
         // ISpecifyPropertyPages, IQuickActivate
-        {"GetPages(null)", [](IUnknown* object) { return ON(ISpecifyPropertyPages)->GetPages(nullptr); }, true},
-        {"QuickActivate(null, null)",
-         [](IUnknown* object) { return ON(IQuickActivate)->QuickActivate(nullptr, nullptr); }, true},
+        PROBE("GetPages(null)", kMustFail, ISpecifyPropertyPages, GetPages(nullptr)),
+        PROBE("QuickActivate(null, null)", kMustFail, IQuickActivate, QuickActivate(nullptr, nullptr)),
         {"QuickActivate(container, null)",
          [](IUnknown* object) {
              QACONTAINER container{};
              container.cbSize = sizeof container;
              return ON(IQuickActivate)->QuickActivate(&container, nullptr);
          },
-         true},
+         kMustFail},
         {"QuickActivate(null, control)",
          [](IUnknown* object) {
              QACONTROL control{};
              control.cbSize = sizeof control;
              return ON(IQuickActivate)->QuickActivate(nullptr, &control);
          },
-         true},
-        {"SetContentExtent(null)", [](IUnknown* object) { return ON(IQuickActivate)->SetContentExtent(nullptr); },
-         false},
-        {"GetContentExtent(null)", [](IUnknown* object) { return ON(IQuickActivate)->GetContentExtent(nullptr); },
-         true},
+         kMustFail},
+        PROBE("SetContentExtent(null)", kAnyCode, IQuickActivate, SetContentExtent(nullptr)),
+        PROBE("GetContentExtent(null)", kMustFail, IQuickActivate, GetContentExtent(nullptr)),
         // IDataObject
-        {"GetData(null, null)", [](IUnknown* object) { return ON(IDataObject)->GetData(nullptr, nullptr); }, true},
+        PROBE("GetData(null, null)", kMustFail, IDataObject, GetData(nullptr, nullptr)),
         {"GetData(format, null)",
          [](IUnknown* object) {
              FORMATETC format = MetafileFormat();
              return ON(IDataObject)->GetData(&format, nullptr);
          },
-         true},
+         kMustFail},
         {"GetData(null, medium)",
          [](IUnknown* object) {
              STGMEDIUM medium{};
@@ -283,29 +222,24 @@ const std::vector<Probe>& Probes() {
              if (SUCCEEDED(result)) ReleaseStgMedium(&medium);
              return result;
          },
-         true},
-        {"GetDataHere(null, null)", [](IUnknown* object) { return ON(IDataObject)->GetDataHere(nullptr, nullptr); },
-         true},
-        {"QueryGetData(null)", [](IUnknown* object) { return ON(IDataObject)->QueryGetData(nullptr); }, false},
-        {"GetCanonicalFormatEtc(null, null)",
-         [](IUnknown* object) { return ON(IDataObject)->GetCanonicalFormatEtc(nullptr, nullptr); }, true},
-        {"SetData(null, null)", [](IUnknown* object) { return ON(IDataObject)->SetData(nullptr, nullptr, FALSE); },
-         false},
-        {"EnumFormatEtc(null)", [](IUnknown* object) { return ON(IDataObject)->EnumFormatEtc(DATADIR_GET, nullptr); },
-         true},
-        {"DAdvise(null, null, null)",
-         [](IUnknown* object) { return ON(IDataObject)->DAdvise(nullptr, 0, nullptr, nullptr); }, true},
-        {"DUnadvise", [](IUnknown* object) { return ON(IDataObject)->DUnadvise(1); }, false},
-        {"EnumDAdvise(null)", [](IUnknown* object) { return ON(IDataObject)->EnumDAdvise(nullptr); }, true},
+         kMustFail},
+        PROBE("GetDataHere(null, null)", kMustFail, IDataObject, GetDataHere(nullptr, nullptr)),
+        PROBE("QueryGetData(null)", kAnyCode, IDataObject, QueryGetData(nullptr)),
+        PROBE("GetCanonicalFormatEtc(null, null)", kMustFail, IDataObject, GetCanonicalFormatEtc(nullptr, nullptr)),
+        PROBE("SetData(null, null)", kAnyCode, IDataObject, SetData(nullptr, nullptr, FALSE)),
+        PROBE("EnumFormatEtc(null)", kMustFail, IDataObject, EnumFormatEtc(DATADIR_GET, nullptr)),
+        PROBE("DAdvise(null, null, null)", kMustFail, IDataObject, DAdvise(nullptr, 0, nullptr, nullptr)),
+        PROBE("DUnadvise", kAnyCode, IDataObject, DUnadvise(1)),
+        PROBE("EnumDAdvise(null)", kMustFail, IDataObject, EnumDAdvise(nullptr)),
         // IProvideClassInfo, IProvideClassInfo2
-        {"GetClassInfo(null)", [](IUnknown* object) { return ON(IProvideClassInfo)->GetClassInfo(nullptr); }, true},
-        {"GetGUID(null)",
-         [](IUnknown* object) { return ON(IProvideClassInfo2)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr); },
-         true},
+        PROBE("GetClassInfo(null)", kMustFail, IProvideClassInfo, GetClassInfo(nullptr)),
+        PROBE("GetGUID(null)", kMustFail, IProvideClassInfo2, GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr)),
     };
     return probes;
 }
 
+#undef PROBE_VERB
+#undef PROBE
 #undef ON
 
 // A code the platform defines: S_OK or S_FALSE, a success of the OLE interfaces (such as

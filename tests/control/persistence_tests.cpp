@@ -9,32 +9,13 @@
 #include <vector>
 
 #include "support/loaded_server.h"
+#include "support/stream_bytes.h"
 #include "support/temp_files.h"
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
 const Bytes kFresh = {0x00, 0x03, 0, 0, 0xD8, 0x13, 0, 0, 0xD8, 0x13, 0, 0};
 const Bytes k1000By500 = {0x00, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0xF4, 0x01, 0, 0};
-
-InterfacePtr<IStream> StreamOf(const Bytes& bytes) {
-    InterfacePtr<IStream> stream;
-    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()), S_OK);
-    if (!bytes.empty()) stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
-Bytes BytesOf(IStream* stream) {
-    STATSTG status{};
-    stream->Stat(&status, STATFLAG_NONAME);
-    Bytes bytes(static_cast<size_t>(status.cbSize.QuadPart));
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    ULONG read = 0;
-    if (!bytes.empty()) stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    return bytes;
-}
 
 SIZEL ExtentOf(IUnknown* object) {
     InterfacePtr<IOleObject> ole;

@@ -11,30 +11,21 @@
 
 #include "control/property_map.h"
 #include "control/variant_stream.h"
+#include "support/counted_unknown.h"
 #include "support/interface_ptr.h"
+#include "support/stream_bytes.h"
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
 // An object whose dispatch properties are VARIANTs kept by DISPID.
-class PropertyBag final : public IDispatch {
+class PropertyBag final : public CountedUnknown<IDispatch> {
 public:
+    PropertyBag() : CountedUnknown(IID_IDispatch) {}
     ~PropertyBag() {
         for (auto& property : properties_) VariantClear(&property.second);
     }
-    LONG References() const { return references_; }
     VARIANT& Property(DISPID id) { return properties_[id]; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references_); }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
@@ -49,7 +40,6 @@ public:
 
 private:
     std::map<DISPID, VARIANT> properties_;
-    LONG references_ = 0;
 };
 
 struct RawMembers {
@@ -68,21 +58,6 @@ const PropertyMapEntry kTestMap[] = {
     {L"Small", 0, &CLSID_NULL, nullptr, offsetof(RawMembers, Small), sizeof(short), VT_I2},
     {nullptr, 0, nullptr, &IID_NULL, 0, 0, 0},
 };
-
-InterfacePtr<IStream> StreamOf(const Bytes& bytes) {
-    InterfacePtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive());
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
-Bytes Prefix(IStream* stream, size_t count) {
-    Bytes bytes(count);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    stream->Read(bytes.data(), static_cast<ULONG>(count), nullptr);
-    return bytes;
-}
 
 }  // namespace
 

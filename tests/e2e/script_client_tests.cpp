@@ -2,7 +2,6 @@
 // ProgIDs and reading tags written by real tools (id3v2 and eyeD3).
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,16 +9,6 @@
 #include "support/process_runner.h"
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& output) {
-    std::vector<std::string> lines;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
 
 class ScriptClients : public testing::Test {
 protected:
@@ -50,7 +39,7 @@ TEST_F(ScriptClients, VBScriptReadsEveryFieldAsPropertyAndAsMethod) {
         "property|Blue Horizon|The Testers|Field Recordings|1998|track seven|8|Integer",
         "method|Blue Horizon|The Testers|Field Recordings|1998|track seven|8|String",
     };
-    std::vector<std::string> lines = Lines(run.Output);
+    std::vector<std::string> lines = run.OutputLines();
     ASSERT_EQ(lines.size(), expected.size() + 1) << run.Output;
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]);
     // An unknown member is a script error the script can see: 438, no such property or method.
@@ -60,7 +49,7 @@ TEST_F(ScriptClients, VBScriptReadsEveryFieldAsPropertyAndAsMethod) {
 TEST_F(ScriptClients, JScriptReadsTheSameFields) {
     const ProgramRun run = RunScript(L"read_fields.js");
     EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-    std::vector<std::string> lines = Lines(run.Output);
+    std::vector<std::string> lines = run.OutputLines();
     ASSERT_EQ(lines.size(), 3u) << run.Output;
     EXPECT_EQ(lines[0],
               "jscript|Morning Light|Tarvik Ensemble|Sample Sessions|2026|generated with sox|12|number|"

@@ -3,7 +3,6 @@
 // that reaches the script as Err.Number and Err.Description.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,16 +11,6 @@
 #include "support/process_runner.h"
 
 namespace {
-
-std::vector<std::string> OutputLines(const std::string& output) {
-    std::vector<std::string> lines;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
 
 class TagFileScripts : public testing::Test {
 protected:
@@ -44,7 +33,7 @@ TEST_F(TagFileScripts, VBScriptReadsTagsPlayingTimeAndPictureAndSeesOpenFail) {
     const std::wstring cover = copy.Folder() + L"cover.bin";
     const ProgramRun run = RunScript(L"read_tagfile.vbs", L"\"" + untagged + L"\" \"" + tagged + L"\" \"" + cover + L"\"");
     EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-    const std::vector<std::string> lines = OutputLines(run.Output);
+    const std::vector<std::string> lines = run.OutputLines();
     ASSERT_EQ(lines.size(), 5u) << run.Output;
     EXPECT_EQ(lines[0], "vbscript|||||0|0|0||2|Double|32|22050|1|||");
     EXPECT_EQ(lines[1].substr(lines[1].find("|Artist One")),
@@ -63,7 +52,7 @@ TEST_F(TagFileScripts, VBScriptReadsTagsPlayingTimeAndPictureAndSeesOpenFail) {
 TEST_F(TagFileScripts, JScriptReadsTheSameThroughTheVersionIndependentName) {
     const ProgramRun run = RunScript(L"read_tagfile.js", L"\"" + tagged + L"\"");
     EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-    const std::vector<std::string> lines = OutputLines(run.Output);
+    const std::vector<std::string> lines = run.OutputLines();
     ASSERT_EQ(lines.size(), 2u) << run.Output;
     EXPECT_EQ(lines[0], "jscript|Artist One/Artist Two|1|2|Kommentar|2|number|ID3v2.3");
     EXPECT_EQ(lines[1].rfind("error|80070002|Cannot open \"", 0), 0u) << lines[1];

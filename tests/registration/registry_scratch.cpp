@@ -29,29 +29,18 @@ RegistryTree TreeOf(std::initializer_list<TreeEntry> entries) {
 
 
 ScratchRegistry::ScratchRegistry() {
-    static LONG counter = 0;
-    unique_ = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter));
-    path_ = "Software\\TarvikTest\\" + unique_;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\Classes").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &classes_, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &user_, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_), ERROR_SUCCESS);
+    EXPECT_EQ(keys_.Created(), ERROR_SUCCESS);
+    EXPECT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, keys_.Classes()), ERROR_SUCCESS);
 }
 
 ScratchRegistry::~ScratchRegistry() {
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     if (readOnly_ != nullptr) RegCloseKey(readOnly_);
-    RegCloseKey(classes_);
-    RegCloseKey(user_);
-    RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TarvikTest");  // only when no other test uses it
 }
 
 void ScratchRegistry::Put(const char* path, const char* valueName, const char* data) const {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(classes_, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(Classes(), path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
     if (data != nullptr) {
         RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
                        static_cast<DWORD>(lstrlenA(data) + 1));
@@ -62,18 +51,18 @@ void ScratchRegistry::Put(const char* path, const char* valueName, const char* d
 void ScratchRegistry::PutValue(const wchar_t* path, const wchar_t* valueName, DWORD type,
                                const std::vector<BYTE>& data) const {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(classes_, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(Classes(), path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExW(key, valueName, 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
 void ScratchRegistry::Wipe() const {
-    RegDeleteTreeA(classes_, nullptr);
-    RegDeleteTreeA(user_, nullptr);
+    RegDeleteTreeA(keys_.Classes(), nullptr);
+    RegDeleteTreeA(keys_.User(), nullptr);
 }
 
 void ScratchRegistry::OverrideClassesReadOnly() {
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (path_ + "\\Classes").c_str(), 0, KEY_READ, &readOnly_),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (keys_.Path() + "\\Classes").c_str(), 0, KEY_READ, &readOnly_),
               ERROR_SUCCESS);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, readOnly_), ERROR_SUCCESS);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "support/registry_tree.h"
+#include "support/scratch_registry_key.h"
 
 #include <initializer_list>
 #include <map>
@@ -33,10 +34,10 @@ public:
     ScratchRegistry& operator=(const ScratchRegistry&) = delete;
     ~ScratchRegistry();
 
-    HKEY Classes() const { return classes_; }
-    const std::string& UniqueName() const { return unique_; }
-    RegistryTree ClassesTree() const { return RegistryTree::Read(classes_); }
-    RegistryTree UserTree() const { return RegistryTree::Read(user_); }
+    HKEY Classes() const { return keys_.Classes(); }
+    const std::string& UniqueName() const { return keys_.UniqueName(); }
+    RegistryTree ClassesTree() const { return RegistryTree::Read(keys_.Classes()); }
+    RegistryTree UserTree() const { return RegistryTree::Read(keys_.User()); }
 
     // Makes the key under Classes (with its parents) and, given data, writes a REG_SZ value
     // (the default value for a null name).
@@ -50,10 +51,7 @@ public:
     void OverrideClassesReadOnly();
 
 private:
-    std::string unique_;
-    std::string path_;
-    HKEY classes_ = nullptr;
-    HKEY user_ = nullptr;
+    ScratchRegistryKey keys_{"TarvikTest"};
     HKEY readOnly_ = nullptr;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "support/unique_handle.h"
 
 namespace {
@@ -46,4 +48,14 @@ ProgramRun RunProgram(const std::wstring& commandLine) {
     GetExitCodeProcess(processHandle.Get(), &run.ExitCode);
     if (ReportsCrash(run.Output)) ADD_FAILURE() << "the program crashed: " << run.Output;
     return run;
+}
+
+std::vector<std::string> ProgramRun::OutputLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(Output);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
 }

@@ -8,24 +8,12 @@
 #include "support/temp_files.h"
 #include "support/unique_bstr.h"
 #include "support/unique_handle.h"
+#include "tag/record_fields.h"
 #include "tag/tag_record.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-std::wstring Field(const TagRecord& tag, HRESULT (TagRecord::*getter)(BSTR*) const) {
-    UniqueBstr value;
-    EXPECT_EQ((tag.*getter)(value.Receive()), S_OK);
-    EXPECT_NE(value.Get(), nullptr);
-    return value.Get() != nullptr ? std::wstring(value.Get(), value.Length()) : std::wstring();
-}
-
-short Genre(const TagRecord& tag) {
-    short genre = -1;
-    EXPECT_EQ(tag.GetGenreNo(&genre), S_OK);
-    return genre;
-}
 
 HRESULT Load(TagRecord& tag, const std::wstring& path) {
     UniqueBstr name(SysAllocString(path.c_str()));
