@@ -18,19 +18,8 @@ namespace {
 // file -> property -> value, as mutagen read them.
 using Manifest = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
 
-// The fixture folder as this Windows process sees it (drive Z: is the Unix root).
-std::wstring FixturePath(const std::wstring& name) {
-    const char* folder = std::getenv("TARVIK_FORMAT_FIXTURES");
-    if (folder == nullptr) return L"";
-    std::wstring path = L"Z:" + std::wstring(folder, folder + std::strlen(folder)) + L"/" + name;
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}
-
 Manifest ReadManifest() {
-    const Bytes bytes = ReadWholeFile(FixturePath(L"manifest.txt"));
+    const Bytes bytes = ReadWholeFile(FormatFixturePath(L"manifest.txt"));
     const std::string utf8(bytes.begin(), bytes.end());
     std::wstring text(utf8.size(), L'\0');
     text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
@@ -66,7 +55,7 @@ std::wstring PropertyOf(const MediaTags& tags, const std::wstring& name) {
 class ReferenceFiles : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(FixturePath(L"").empty()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
+        ASSERT_FALSE(FormatFixturePath(L"").empty()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
         ASSERT_EQ(manifest_.size(), 5u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
@@ -78,7 +67,7 @@ protected:
 TEST_F(ReferenceFiles, EveryPropertyIsWhatMutagenReads) {
     for (const auto& file : manifest_) {
         SCOPED_TRACE(std::string(file.first.begin(), file.first.end()));
-        const MediaTags tags = ReadMedia(FixturePath(file.first));
+        const MediaTags tags = ReadMedia(FormatFixturePath(file.first));
         for (const auto& property : file.second) {
             if (property.first == L"Duration") {
                 // LAME's delay and padding: 576 + 529 samples and less than a frame.
@@ -110,11 +99,11 @@ TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
                  {L"cbr-mono-8k.mp3", L"", false}};
     for (const auto& file : files) {
         SCOPED_TRACE(std::string(file.File, file.File + wcslen(file.File)));
-        const MediaTags tags = ReadMedia(FixturePath(file.File));
+        const MediaTags tags = ReadMedia(FormatFixturePath(file.File));
         EXPECT_EQ(tags.TagTypes, file.TagTypes);
         Bytes image;
-        EXPECT_EQ(CopyPictureBytes(FixturePath(file.File), tags, image), file.HasPicture);
+        EXPECT_EQ(CopyPictureBytes(FormatFixturePath(file.File), tags, image), file.HasPicture);
         // The front cover where there is one (the second picture here), else the first.
-        EXPECT_EQ(image, ReadWholeFile(FixturePath(std::wstring(file.File) + L".cover")));
+        EXPECT_EQ(image, ReadWholeFile(FormatFixturePath(std::wstring(file.File) + L".cover")));
     }
 }
