@@ -60,6 +60,12 @@ HRESULT ControlState::QueryAmbientLocale(LCID* locale) const {
     return result;
 }
 
+InterfacePtr<IOleControlSite> ControlState::FindControlSite() const {
+    InterfacePtr<IOleControlSite> site;
+    if (ClientSite && FAILED(ClientSite.QueryInto(IID_IOleControlSite, site))) site.Reset();
+    return site;
+}
+
 HRESULT ControlState::NotifyViewChanged() {
     if (Has(ControlFlag::IsInPlaceActive)) {
         if (WindowHandleRef() != nullptr) {

@@ -19,11 +19,11 @@ constexpr DWORD IsWindowless = 0x0002;
 constexpr DWORD IsInPlaceActive = 0x0004;
 constexpr DWORD IsUIActive = 0x0008;
 constexpr DWORD SiteSupportsEx = 0x0020;
-// Switches of the control kind: nothing in this control sets them, their readers
-// are written for both values.
+constexpr DWORD EverWindowless = 0x0100;
+// Switches of the control kind.  Nothing in this control sets them; their readers keep
+// the branches for both values, so that another kind of control can turn them on.
 constexpr DWORD NeverWindowless = 0x0040;
 constexpr DWORD NeedsSave = 0x0080;
-constexpr DWORD EverWindowless = 0x0100;
 constexpr DWORD FixedToNaturalSize = 0x0200;
 constexpr DWORD RedrawOnResize = 0x0400;
 constexpr DWORD NaturalFollowsExtent = 0x0800;
@@ -72,6 +72,9 @@ public:
     bool IsAmbientDesignMode() const;
     // DISPID_AMBIENT_LOCALEID's 32-bit payload, unchecked; E_FAIL without a site dispatch.
     HRESULT QueryAmbientLocale(LCID* locale) const;
+
+    // The client site's IOleControlSite; empty without a site, or when the site has none.
+    InterfacePtr<IOleControlSite> FindControlSite() const;
 
     HRESULT NotifyViewChanged();
     HRESULT NotifyDataChanged(DWORD adviseFlags);

@@ -1,5 +1,5 @@
-// The window part of the control: creating a window bound to its object, and the
-// object's own window operations.
+// The window part of the control: creating a window bound to its object, the object's own
+// window operations, and the control window's making and destruction.
 #include "control/lumex_control.h"
 
 #include "control/entry_stub.h"
@@ -10,8 +10,7 @@
 
 namespace {
 
-// WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
-constexpr DWORD kControlWindowStyle = 0x56000000;
+constexpr DWORD kControlWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 }  // namespace
 
@@ -50,4 +49,16 @@ HWND ControlWindow::CreateChildWindow(HWND parent, const RECT& rect, LPCSTR name
 HWND LumexControl::MakeControlWindow(HWND parent, const RECT& position) {
     const ATOM atom = RegisterWindowClass(*TheModule, ControlWindowClass, PreviousProcedure);
     return CreateChildWindow(parent, position, nullptr, kControlWindowStyle, 0, 0, atom, nullptr);
+}
+
+void LumexControl::DestroyControlWindow() {
+    HWND& window = WindowHandleRef();
+    if (window == nullptr) return;
+    if (IsWindow(window)) DestroyWindow(window);
+    // Refused on a thread that does not own the window: it stays, but must never again
+    // enter this object's stub, whose memory goes with the object.
+    if (window != nullptr && IsWindow(window)) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    }
+    window = nullptr;
 }

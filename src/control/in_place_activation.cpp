@@ -6,16 +6,20 @@ namespace {
 
 using SiteRef = InterfacePtr<IOleInPlaceSiteWindowless>;
 
-// The frame and document window a container hands out with its window context, and the
-// rectangles that go with them: zero rectangles when the container gives none.
+// The container's window, the frame and document window it hands out with its window
+// context, and the rectangles that go with them: zero rectangles when it gives none.
 struct WindowContext {
+    HWND Parent = nullptr;
     InterfacePtr<IOleInPlaceFrame> Frame;
     InterfacePtr<IOleInPlaceUIWindow> Document;
     RECT Position{};
     RECT Clip{};
 };
 
-void ReadWindowContext(IOleInPlaceSite* site, WindowContext& context) {
+// The container's window and, when it tells one, its window context: false when the site
+// has no window, and nothing more is asked of it then.
+bool FetchWindowContext(IOleInPlaceSite* site, WindowContext& context) {
+    if (site->GetWindow(&context.Parent) != S_OK) return false;
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof frameInfo;
     const HRESULT result = site->GetWindowContext(context.Frame.Receive(), context.Document.Receive(),
@@ -24,10 +28,24 @@ void ReadWindowContext(IOleInPlaceSite* site, WindowContext& context) {
         context.Position = RECT{};
         context.Clip = RECT{};
     }
+    return true;
 }
 
 // True when the window that has the focus lies inside window (not window itself).
 bool FocusIsInside(HWND window) { return IsChild(window, GetFocus()) != FALSE; }
+
+// The UI-active control's object handed to the frame, then the document window.
+void ShareActiveObject(const WindowContext& context, IOleInPlaceActiveObject* activeObject) {
+    if (activeObject == nullptr) return;
+    if (context.Frame) context.Frame->SetActiveObject(activeObject, nullptr);
+    if (context.Document) context.Document->SetActiveObject(activeObject, nullptr);
+}
+
+// The control takes no border space: the frame's, then the document window's.
+void ClaimNoBorderSpace(const WindowContext& context) {
+    if (context.Frame) context.Frame->SetBorderSpace(nullptr);
+    if (context.Document) context.Document->SetBorderSpace(nullptr);
+}
 
 }  // namespace
 
@@ -50,25 +68,7 @@ HRESULT LumexControl::ActivateInPlace(LONG verb, LPCRECT) {
     if (!ClientSite) return S_OK;
     InterfacePtr<IOleInPlaceObject> inPlaceObject;
     QueryOwnInterface(IID_IOleInPlaceObject, inPlaceObject.ReceiveVoid());
-
-    if (!Has(ControlFlag::HasInPlaceSite)) {
-        if (!Has(ControlFlag::NeverWindowless)) ClientSite.QueryInto(IID_IOleInPlaceSiteWindowless, InPlaceSite);
-        if (InPlaceSite) {
-            Set(ControlFlag::SiteSupportsEx);
-            if (InPlaceSite->CanWindowlessActivate() == S_OK) {
-                Set(ControlFlag::IsWindowless | ControlFlag::EverWindowless);
-            } else {
-                Clear(ControlFlag::IsWindowless);
-            }
-        } else {
-            ClientSite.QueryInto(IID_IOleInPlaceSiteEx, InPlaceSite);
-            if (InPlaceSite) {
-                Set(ControlFlag::SiteSupportsEx);
-            } else {
-                ClientSite.QueryInto(IID_IOleInPlaceSite, InPlaceSite);
-            }
-        }
-    }
+    if (!Has(ControlFlag::HasInPlaceSite)) NegotiateInPlaceSite();
     if (!InPlaceSite) return E_FAIL;
     Set(ControlFlag::HasInPlaceSite);
     // Held for the whole activation: the container's answers may re-enter the object.
@@ -76,34 +76,14 @@ HRESULT LumexControl::ActivateInPlace(LONG verb, LPCRECT) {
     const bool windowless = Has(ControlFlag::IsWindowless);
 
     if (!Has(ControlFlag::IsInPlaceActive)) {
-        BOOL noRedraw = FALSE;
-        if (windowless) {
-            site->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
-        } else if (Has(ControlFlag::SiteSupportsEx)) {
-            site->OnInPlaceActivateEx(&noRedraw, 0);
-        } else {
-            const HRESULT result = site->CanInPlaceActivate();
-            if (FAILED(result)) return result;
-            if (result != S_OK) return E_FAIL;
-            site->OnInPlaceActivate();
-        }
+        const HRESULT announced = AnnounceInPlaceActivation(site.Get(), windowless);
+        if (announced != S_OK) return announced;
     }
     Set(ControlFlag::IsInPlaceActive);
 
     WindowContext context;
-    HWND parent = nullptr;
-    if (site->GetWindow(&parent) == S_OK) {
-        ReadWindowContext(site.Get(), context);
-        if (!windowless) {
-            const HWND window = WindowHandleRef();
-            if (window != nullptr) {
-                // Moving the focus in UI-activates the control from its WM_SETFOCUS.
-                ShowWindow(window, SW_SHOW);
-                if (!FocusIsInside(window)) SetFocus(window);
-            } else {
-                MakeControlWindow(parent, context.Position);
-            }
-        }
+    if (FetchWindowContext(site.Get(), context)) {
+        if (!windowless) ShowControlWindow(context.Parent, context.Position);
         inPlaceObject->SetObjectRects(&context.Position, &context.Clip);
     }
 
@@ -115,23 +95,67 @@ HRESULT LumexControl::ActivateInPlace(LONG verb, LPCRECT) {
         Set(ControlFlag::IsUIActive);
         const HRESULT result = site->OnUIActivate();
         if (FAILED(result)) return result;
-        if (windowless) {
-            site->SetFocus(TRUE);
-        } else {
-            const HWND window = WindowHandleRef();
-            // Without a window there is nothing to give the focus to, and the container
-            // keeps it.
-            if (window != nullptr && !FocusIsInside(window)) SetFocus(window);
-        }
-        if (activeObject) {
-            if (context.Frame) context.Frame->SetActiveObject(activeObject.Get(), nullptr);
-            if (context.Document) context.Document->SetActiveObject(activeObject.Get(), nullptr);
-        }
-        if (context.Frame) context.Frame->SetBorderSpace(nullptr);
-        if (context.Document) context.Document->SetBorderSpace(nullptr);
+        TakeFocus(site.Get(), windowless);
+        ShareActiveObject(context, activeObject.Get());
+        ClaimNoBorderSpace(context);
     }
     if (ClientSite) ClientSite->ShowObject();
     return S_OK;
+}
+
+void LumexControl::NegotiateInPlaceSite() {
+    if (!Has(ControlFlag::NeverWindowless)) ClientSite.QueryInto(IID_IOleInPlaceSiteWindowless, InPlaceSite);
+    if (InPlaceSite) {
+        Set(ControlFlag::SiteSupportsEx);
+        if (InPlaceSite->CanWindowlessActivate() == S_OK) {
+            Set(ControlFlag::IsWindowless | ControlFlag::EverWindowless);
+        } else {
+            Clear(ControlFlag::IsWindowless);
+        }
+        return;
+    }
+    ClientSite.QueryInto(IID_IOleInPlaceSiteEx, InPlaceSite);
+    if (InPlaceSite) {
+        Set(ControlFlag::SiteSupportsEx);
+    } else {
+        ClientSite.QueryInto(IID_IOleInPlaceSite, InPlaceSite);
+    }
+}
+
+HRESULT LumexControl::AnnounceInPlaceActivation(IOleInPlaceSiteWindowless* site, bool windowless) {
+    BOOL noRedraw = FALSE;
+    if (windowless) {
+        site->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
+    } else if (Has(ControlFlag::SiteSupportsEx)) {
+        site->OnInPlaceActivateEx(&noRedraw, 0);
+    } else {
+        const HRESULT result = site->CanInPlaceActivate();
+        if (FAILED(result)) return result;
+        if (result != S_OK) return E_FAIL;
+        site->OnInPlaceActivate();
+    }
+    return S_OK;
+}
+
+void LumexControl::ShowControlWindow(HWND parent, const RECT& position) {
+    const HWND window = WindowHandleRef();
+    if (window == nullptr) {
+        MakeControlWindow(parent, position);
+        return;
+    }
+    // Moving the focus in UI-activates the control from its WM_SETFOCUS.
+    ShowWindow(window, SW_SHOW);
+    if (!FocusIsInside(window)) SetFocus(window);
+}
+
+void LumexControl::TakeFocus(IOleInPlaceSiteWindowless* site, bool windowless) {
+    if (windowless) {
+        site->SetFocus(TRUE);
+        return;
+    }
+    const HWND window = WindowHandleRef();
+    // Without a window there is nothing to give the focus to, and the container keeps it.
+    if (window != nullptr && !FocusIsInside(window)) SetFocus(window);
 }
 
 HRESULT LumexControl::DeactivateUI() {
@@ -139,10 +163,8 @@ HRESULT LumexControl::DeactivateUI() {
     Clear(ControlFlag::IsUIActive);
     const SiteRef site = InPlaceSite;
     if (!site) return S_OK;
-    HWND parent = nullptr;
-    if (site->GetWindow(&parent) == S_OK) {
-        WindowContext context;
-        ReadWindowContext(site.Get(), context);
+    WindowContext context;
+    if (FetchWindowContext(site.Get(), context)) {
         if (context.Document) context.Document->SetActiveObject(nullptr, nullptr);
         if (context.Frame) context.Frame->SetActiveObject(nullptr, nullptr);
     }

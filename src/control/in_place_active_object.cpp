@@ -25,10 +25,8 @@ DWORD HeldModifiers() {
 }  // namespace
 
 HRESULT STDMETHODCALLTYPE LumexControl::TranslateAccelerator(LPMSG lpmsg) {
-    InterfacePtr<IOleControlSite> controlSite;
-    if (!ClientSite || FAILED(ClientSite.QueryInto(IID_IOleControlSite, controlSite)) || !controlSite) {
-        return S_FALSE;
-    }
+    const InterfacePtr<IOleControlSite> controlSite = FindControlSite();
+    if (!controlSite) return S_FALSE;
     return controlSite->TranslateAccelerator(lpmsg, HeldModifiers()) == S_OK ? S_OK : S_FALSE;
 }
 

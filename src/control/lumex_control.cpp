@@ -19,15 +19,3 @@ void LumexControl::ReleaseControl() noexcept {
     DestroyControlWindow();
     ReleaseInterfaces();
 }
-
-void LumexControl::DestroyControlWindow() {
-    HWND& window = WindowHandleRef();
-    if (window == nullptr) return;
-    if (IsWindow(window)) DestroyWindow(window);
-    // Refused on a thread that does not own the window: it stays, but must never again
-    // enter this object's stub, whose memory goes with the object.
-    if (window != nullptr && IsWindow(window)) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-    }
-    window = nullptr;
-}

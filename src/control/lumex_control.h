@@ -3,6 +3,9 @@
 // (ControlWindow), the entry points of its eleven other interfaces, and the tag record.
 // Its IUnknown is left to the identity that owns it, the plain object or the contained
 // control of an aggregate (see server/lumex_object.h).
+//
+// This header is the control's map: each group of methods below names the file of
+// src/control that holds it.
 #pragma once
 #include <windows.h>
 #include <ocidl.h>
@@ -53,29 +56,32 @@ public:
     LumexControl(const LumexControl&) = delete;
     LumexControl& operator=(const LumexControl&) = delete;
 
-    // The 19 interfaces in lookup order; the first answers IUnknown.
+    // The 19 interfaces in lookup order; the first answers IUnknown (lumex_interfaces.cpp).
     static const InterfaceTableEntry Interfaces[];
 
-    // ControlState's operations
+    // ControlState's operations.  The window is made in control_window.cpp.
     HWND MakeControlWindow(HWND parent, const RECT& position) override;
-    // The control's own lookup, without any outer object.
+    // The control's own lookup, without any outer object (lumex_interfaces.cpp).
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override;
+    // How the control paints (rendering.cpp).
     HRESULT PrepareAndDraw(DrawRequest& request) override;
     HRESULT DrawContent(DrawRequest& request) override;
 
-    // ControlWindow's operations
+    // ControlWindow's operations: the routing in message_routing.cpp, the hold in
+    // lumex_control.cpp.
     BOOL RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
                       DWORD tableId) override;
     InterfacePtr<IUnknown> HoldForMessage() override;
 
-    // IDispatch
+    // IDispatch (dispatch_methods.cpp)
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
                                             DISPID* rgDispId) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                                      VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
-    // Ilumex: the tag methods, as the type library's property gets name them in C++.
+    // Ilumex: the tag methods, as the type library's property gets name them in C++
+    // (tag_methods.cpp).
     HRESULT STDMETHODCALLTYPE LoadMP3Head(BSTR strName) override;
     HRESULT STDMETHODCALLTYPE get_GetTitle(BSTR* pVal) override;
     HRESULT STDMETHODCALLTYPE get_GetArtist(BSTR* pVal) override;
@@ -85,19 +91,19 @@ public:
     HRESULT STDMETHODCALLTYPE get_GetGenreNo(short* pVal) override;
     HRESULT STDMETHODCALLTYPE DoCutTailSp() override;
 
-    // IPersist (for both persistence interfaces)
+    // IPersist, for both persistence interfaces (persist_stream.cpp)
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) override;
-    // IPersistStreamInit
+    // IPersistStreamInit (persist_stream.cpp); its IsDirty is StreamIsDirty below
     HRESULT STDMETHODCALLTYPE Load(LPSTREAM pStm) override;
     HRESULT STDMETHODCALLTYPE Save(LPSTREAM pStm, BOOL fClearDirty) override;
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* pCbSize) override;
     HRESULT STDMETHODCALLTYPE InitNew() override;
-    // IOleControl
+    // IOleControl (ole_control.cpp)
     HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* pCI) override;
     HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* pMsg) override;
     HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispID) override;
     HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL bFreeze) override;
-    // IOleObject
+    // IOleObject (ole_object.cpp; DoVerb in object_verbs.cpp)
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* pClientSite) override;
     HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** ppClientSite) override;
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR szContainerApp, LPCOLESTR szContainerObj) override;
@@ -120,17 +126,17 @@ public:
     HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** ppenumAdvise) override;
     HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD dwAspect, DWORD* pdwStatus) override;
     HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* pLogpal) override;
-    // IOleWindow (for both in-place interfaces)
+    // IOleWindow, for both in-place interfaces (in_place_object.cpp)
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) override;
-    // IOleInPlaceActiveObject
+    // IOleInPlaceActiveObject (in_place_active_object.cpp)
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG lpmsg) override;
     HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL fActivate) override;
     HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL fActivate) override;
     HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow,
                                            BOOL fFrameWindow) override;
     HRESULT STDMETHODCALLTYPE EnableModeless(BOOL fEnable) override;
-    // IViewObject
+    // IViewObject, IViewObject2 and IViewObjectEx (view_object.cpp)
     HRESULT STDMETHODCALLTYPE Draw(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd,
                                    HDC hdcTargetDev, HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL lprcWBounds,
                                    ContinueCallback pfnContinue, ULONG_PTR dwContinue) override;
@@ -152,7 +158,7 @@ public:
                                            DWORD* pHitResult) override;
     HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD dwAspect, LONG lindex, DVTARGETDEVICE* ptd, HDC hicTargetDev,
                                                DVEXTENTINFO* pExtentInfo, LPSIZEL pSizel) override;
-    // IOleInPlaceObject
+    // IOleInPlaceObject and IOleInPlaceObjectWindowless (in_place_object.cpp)
     HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
     HRESULT STDMETHODCALLTYPE UIDeactivate() override;
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect) override;
@@ -160,19 +166,19 @@ public:
     // IOleInPlaceObjectWindowless
     HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* plResult) override;
     HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget** ppDropTarget) override;
-    // IPersistStorage
+    // IPersistStorage (persist_storage.cpp); its IsDirty is StorageIsDirty below
     HRESULT STDMETHODCALLTYPE InitNew(IStorage* pStg) override;
     HRESULT STDMETHODCALLTYPE Load(IStorage* pStg) override;
     HRESULT STDMETHODCALLTYPE Save(IStorage* pStgSave, BOOL fSameAsLoad) override;
     HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* pStgNew) override;
     HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
-    // ISpecifyPropertyPages
+    // ISpecifyPropertyPages (property_pages.cpp; the pages are collected in property_map.cpp)
     HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pPages) override;
-    // IQuickActivate
+    // IQuickActivate (quick_activate.cpp)
     HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* pQaContainer, QACONTROL* pQaControl) override;
     HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL pSizel) override;
     HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL pSizel) override;
-    // IDataObject
+    // IDataObject (data_object.cpp)
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) override;
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* pformatetc, STGMEDIUM* pmedium) override;
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* pformatetc) override;
@@ -183,7 +189,7 @@ public:
                                       DWORD* pdwConnection) override;
     HRESULT STDMETHODCALLTYPE DUnadvise(DWORD dwConnection) override;
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** ppenumAdvise) override;
-    // IProvideClassInfo, IProvideClassInfo2
+    // IProvideClassInfo, IProvideClassInfo2 (dispatch_methods.cpp)
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) override;
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD dwGuidKind, GUID* pGUID) override;
 
@@ -194,32 +200,39 @@ protected:
     // The clean-up of the last release, run while the object is still whole: leaves the
     // in-place state quietly, destroys the control window, then drops the container's
     // pointers.  Nothing is sent to the container, and the object is no longer counted.
+    // With the constructor, in lumex_control.cpp.
     void ReleaseControl() noexcept;
 
-    // The persistence interfaces' IsDirty answers.
+    // The persistence interfaces' IsDirty answers (persist_stream.cpp, persist_storage.cpp).
     HRESULT StreamIsDirty() override;
     HRESULT StorageIsDirty() override;
 
 private:
-    // Activation (in place, UI) and its undoing.
+    // Activation (in place, UI) and its undoing (in_place_activation.cpp).
     HRESULT ActivateInPlace(LONG verb, LPCRECT position);
+    // ActivateInPlace's steps.
+    void NegotiateInPlaceSite();
+    HRESULT AnnounceInPlaceActivation(IOleInPlaceSiteWindowless* site, bool windowless);
+    void ShowControlWindow(HWND parent, const RECT& position);
     bool VerbActivatesUI(LONG verb) const;
+    void TakeFocus(IOleInPlaceSiteWindowless* site, bool windowless);
     HRESULT DeactivateUI();
     HRESULT DeactivateInPlace();
     HRESULT SetPositionRects(LPCRECT position, LPCRECT clip);
-    // The in-place-activate verb, also the primary verb in run mode.
+    // The in-place-activate verb, also the primary verb in run mode (object_verbs.cpp).
     HRESULT DoInPlaceActivateVerb(LPCRECT position);
-    // The properties verb.
+    // The properties verb (property_pages.cpp).
     HRESULT OpenPropertyFrame(HWND parent);
-    // The metafile picture behind GetData.
+    // The metafile picture behind GetData (metafile_picture.cpp).
     HRESULT RenderMetafile(FORMATETC* format, STGMEDIUM* medium);
-    // The IPersistStreamInit that the storage methods work through.
+    // The IPersistStreamInit that the storage methods work through (persist_storage.cpp).
     HRESULT FindStreamPersistence(InterfacePtr<IPersistStreamInit>& found);
     // Destroys the control window if it is still there and forgets its handle; a window
-    // that this thread may not destroy is unbound from the object instead.
+    // that this thread may not destroy is unbound from the object instead.  Beside
+    // MakeControlWindow, in control_window.cpp.
     void DestroyControlWindow();
 
-    // The message table's handlers; handled is TRUE on entry.
+    // The message table's handlers; handled is TRUE on entry (message_handlers.cpp).
     LRESULT HandlePaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);

@@ -1,3 +1,4 @@
+// The control's interface table and its own lookup through it.
 #include "control/lumex_control.h"
 
 // Rows that share a sub-object answer with the same pointer.
@@ -24,4 +25,6 @@ const InterfaceTableEntry LumexControl::Interfaces[] = {
     {nullptr, nullptr},
 };
 
-HRESULT LumexControl::QueryOwnInterface(REFIID riid, void** ppv) { return QueryThroughTable(this, Interfaces, riid, ppv); }
+HRESULT LumexControl::QueryOwnInterface(REFIID riid, void** ppv) {
+    return QueryThroughTable(this, Interfaces, riid, ppv);
+}

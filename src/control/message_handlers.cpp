@@ -11,12 +11,6 @@ void RunUIActivateVerb(LumexControl& control, HWND window) {
     object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, control.ClientSite.Get(), 0, window, &control.PositionRect);
 }
 
-InterfacePtr<IOleControlSite> FindControlSite(const ControlState& state) {
-    InterfacePtr<IOleControlSite> site;
-    if (state.ClientSite) state.ClientSite.QueryInto(IID_IOleControlSite, site);
-    return site;
-}
-
 }  // namespace
 
 LRESULT LumexControl::HandlePaint(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
@@ -52,7 +46,7 @@ LRESULT LumexControl::HandlePaint(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 LRESULT LumexControl::HandleSetFocus(UINT, WPARAM, LPARAM, BOOL& handled) {
     if (Has(ControlFlag::IsInPlaceActive)) {
         RunUIActivateVerb(*this, Handle);
-        const InterfacePtr<IOleControlSite> controlSite = FindControlSite(*this);
+        const InterfacePtr<IOleControlSite> controlSite = FindControlSite();
         // The verb may have ended the activation.
         if (Has(ControlFlag::IsInPlaceActive) && controlSite) controlSite->OnFocus(TRUE);
     }
@@ -61,7 +55,7 @@ LRESULT LumexControl::HandleSetFocus(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT LumexControl::HandleKillFocus(UINT, WPARAM, LPARAM, BOOL& handled) {
-    const InterfacePtr<IOleControlSite> controlSite = FindControlSite(*this);
+    const InterfacePtr<IOleControlSite> controlSite = FindControlSite();
     if (Has(ControlFlag::IsInPlaceActive) && controlSite && !IsChild(Handle, GetFocus())) {
         controlSite->OnFocus(FALSE);
     }

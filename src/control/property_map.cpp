@@ -9,6 +9,7 @@
 #include "control/stream_bytes.h"
 #include "control/variant_stream.h"
 #include "support/interface_ptr.h"
+#include "support/task_memory.h"
 #include "support/unique_variant.h"
 
 const PropertyMapEntry PropertyMap[] = {
@@ -21,6 +22,18 @@ namespace {
 
 bool IsEnd(const PropertyMapEntry& entry) { return entry.PageClsid == nullptr; }
 bool IsRaw(const PropertyMapEntry& entry) { return entry.DataSize != 0; }
+
+// Only dispatch entries (no VarType) name a page; raw entries never do.
+bool NamesAPage(const PropertyMapEntry& entry) {
+    return entry.VarType == 0 && !IsEqualCLSID(*entry.PageClsid, CLSID_NULL);
+}
+
+bool Holds(const CLSID* pages, ULONG count, const CLSID& page) {
+    for (ULONG i = 0; i < count; ++i) {
+        if (IsEqualCLSID(pages[i], page)) return true;
+    }
+    return false;
+}
 
 // The dispatch interface of the entries being walked, asked for again only when an
 // entry names another one.
@@ -119,4 +132,27 @@ HRESULT LoadPropertiesFromStream(IStream* stream, const PropertyMapEntry* map, c
     }
     StoreRawValues(map, values.get(), owner.Data);
     return result;
+}
+
+HRESULT CollectPropertyPages(const PropertyMapEntry* map, CAUUID* pages) {
+    if (pages == nullptr) return E_POINTER;
+    pages->cElems = 0;
+    pages->pElems = nullptr;
+    ULONG count = 0;
+    for (const PropertyMapEntry* entry = map; !IsEnd(*entry); ++entry) {
+        if (NamesAPage(*entry)) ++count;
+    }
+    // No pages is an empty list, whatever a zero-byte allocation would answer.
+    if (count == 0) return S_OK;
+    TaskMemory<CLSID> found(static_cast<CLSID*>(CoTaskMemAlloc(count * sizeof(CLSID))));
+    if (found.Get() == nullptr) return E_OUTOFMEMORY;
+    ULONG distinct = 0;
+    for (const PropertyMapEntry* entry = map; !IsEnd(*entry); ++entry) {
+        if (NamesAPage(*entry) && !Holds(found.Get(), distinct, *entry->PageClsid)) {
+            found.Get()[distinct++] = *entry->PageClsid;
+        }
+    }
+    pages->cElems = distinct;
+    pages->pElems = found.Detach();
+    return S_OK;
 }

@@ -1,4 +1,5 @@
-// ISpecifyPropertyPages of the lumex control and the properties verb's frame.
+// ISpecifyPropertyPages of the lumex control and the properties verb's frame.  The pages
+// are gathered from the property map by CollectPropertyPages (property_map.cpp).
 #include "control/lumex_control.h"
 
 #include <olectl.h>
@@ -6,55 +7,13 @@
 #include "control/property_map.h"
 #include "support/task_memory.h"
 
-namespace {
-
-// Only dispatch entries (no VarType) name a page; raw entries never do.
-bool NamesAPage(const PropertyMapEntry& entry) {
-    return entry.VarType == 0 && !IsEqualCLSID(*entry.PageClsid, CLSID_NULL);
-}
-
-bool Holds(const CLSID* pages, ULONG count, const CLSID& page) {
-    for (ULONG i = 0; i < count; ++i) {
-        if (IsEqualCLSID(pages[i], page)) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-HRESULT CollectPropertyPages(const PropertyMapEntry* map, CAUUID* pages) {
-    if (pages == nullptr) return E_POINTER;
-    pages->cElems = 0;
-    pages->pElems = nullptr;
-    ULONG count = 0;
-    for (const PropertyMapEntry* entry = map; entry->PageClsid != nullptr; ++entry) {
-        if (NamesAPage(*entry)) ++count;
-    }
-    // No pages is an empty list, whatever a zero-byte allocation would answer.
-    if (count == 0) return S_OK;
-    TaskMemory<CLSID> found(static_cast<CLSID*>(CoTaskMemAlloc(count * sizeof(CLSID))));
-    if (found.Get() == nullptr) return E_OUTOFMEMORY;
-    ULONG distinct = 0;
-    for (const PropertyMapEntry* entry = map; entry->PageClsid != nullptr; ++entry) {
-        if (NamesAPage(*entry) && !Holds(found.Get(), distinct, *entry->PageClsid)) {
-            found.Get()[distinct++] = *entry->PageClsid;
-        }
-    }
-    pages->cElems = distinct;
-    pages->pElems = found.Detach();
-    return S_OK;
-}
-
 HRESULT STDMETHODCALLTYPE LumexControl::GetPages(CAUUID* pPages) { return CollectPropertyPages(PropertyMap, pPages); }
 
 HRESULT LumexControl::OpenPropertyFrame(HWND parent) {
     // A container that shows its own frame wins.
-    if (ClientSite) {
-        InterfacePtr<IOleControlSite> controlSite;
-        if (SUCCEEDED(ClientSite.QueryInto(IID_IOleControlSite, controlSite))) {
-            const HRESULT shown = controlSite->ShowPropertyFrame();
-            if (SUCCEEDED(shown)) return shown;
-        }
+    if (const InterfacePtr<IOleControlSite> controlSite = FindControlSite()) {
+        const HRESULT shown = controlSite->ShowPropertyFrame();
+        if (SUCCEEDED(shown)) return shown;
     }
     InterfacePtr<IUnknown> self;
     QueryOwnInterface(IID_IUnknown, self.ReceiveVoid());
