@@ -22,6 +22,7 @@
 #include "support/scratch_registry_key.h"
 #include "support/server_library.h"
 #include "support/gui_counters.h"
+#include "support/media_bytes.h"
 #include "support/process_counters.h"
 #include "support/temp_files.h"
 #include "support/unique_bstr.h"
@@ -152,6 +153,26 @@ int main(int argc, char** argv) {
             short genre = 0;
             tag->get_GetGenreNo(&genre);
         });
+
+        // The TagFile class: an ID3v2.3 tag with a front cover, audio frames and an ID3v1 tag.
+        const Bytes media = Tag(3, TextFrame(3, "TIT2", "Title") + TextFrame(3, "TPE1", "Artist") +
+                                       Frame(3, "APIC", PictureBody(3, 3, "", Bytes(4096, 1)))) +
+                            MpegFrames(4) + Id3v1Tag("Title", "Artist", 1, 17);
+        UniqueBstr mediaPath(SysAllocString(folder.WriteFile(L"media.mp3", media).c_str()));
+        InterfacePtr<IClassFactory> tagFileFactory;
+        library.GetClassObject(kTagFileClsid, IID_IClassFactory, tagFileFactory.ReceiveVoid());
+        std::snprintf(title, sizeof title, "%d cycles of TagFile create, Open, read, release", objectCycles);
+        MeasureGrowth(title, objectCycles, [&] {
+            InterfacePtr<ITagFile> tagFile;
+            tagFileFactory->CreateInstance(nullptr, IID_ITagFile, tagFile.ReceiveVoid());
+            tagFile->Open(mediaPath.Get());
+            UniqueBstr text;
+            tagFile->get_Title(text.Receive());
+            tagFile->get_TagTypes(text.Receive());
+            double duration = 0;
+            tagFile->get_Duration(&duration);
+        });
+        tagFileFactory.Reset();
 
         const ScratchRegistryKey scratch("TarvikBench");
         const std::string shipped = ShippedScript(library.Module());
