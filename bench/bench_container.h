@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "control/recording_container.h"
+#include "recording_container.h"
 
 struct BenchContainer {
     CallLog Log;

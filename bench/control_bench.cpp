@@ -10,7 +10,7 @@
 #include "bench_run.h"
 #include "bench_container.h"
 #include "interleaved_rounds.h"
-#include "support/server_library.h"
+#include "common/server_library.h"
 
 namespace {
 

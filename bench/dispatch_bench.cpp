@@ -11,8 +11,8 @@
 #include "automation/tarvik.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
-#include "support/server_library.h"
-#include "support/temp_files.h"
+#include "common/server_library.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 
 namespace {

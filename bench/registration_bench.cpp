@@ -11,9 +11,9 @@
 #include "bench_run.h"
 #include "interleaved_rounds.h"
 #include "shipped_script.h"
-#include "support/registry_tree.h"
-#include "support/scratch_registry_key.h"
-#include "support/server_library.h"
+#include "common/registry_tree.h"
+#include "common/scratch_registry_key.h"
+#include "common/server_library.h"
 
 namespace {
 

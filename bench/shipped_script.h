@@ -1,5 +1,5 @@
 // The registry script that the library ships, and one pass of a script through the library's
-// engine; the benchmarks run it in a ScratchRegistryKey (tests/support) standing in for
+// engine; the benchmarks run it in a ScratchRegistryKey (tests/common) standing in for
 // HKEY_CLASSES_ROOT.
 #pragma once
 #include <windows.h>

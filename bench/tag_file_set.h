@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_files.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 
 class TagFileSet {

@@ -18,8 +18,8 @@
 #include "bench_clock.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
-#include "support/server_library.h"
-#include "support/process_runner.h"
+#include "common/server_library.h"
+#include "common/process_runner.h"
 #include "support/unique_bstr.h"
 #include "tag_file_set.h"
 

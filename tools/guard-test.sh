@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under Wine and passes only a run that ended as it must:
 # exit status 0, no crash reported by Wine or by the program, and, for a GoogleTest
-# program, every test it planned reported as run (tests/support/test_main.cpp prints both
+# program, every test it planned reported as run (tests/common/test_main.cpp prints both
 # counts).  Under Wine a crashing program prints its backtrace and may still exit with 0.
 # Usage: guard-test.sh [--variant packages] ARCH program [args...]
 set -uo pipefail

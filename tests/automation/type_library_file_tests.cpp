@@ -6,7 +6,7 @@
 #include <string>
 
 #include "resource_ids.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 #include "support/unique_bstr.h"
 
 namespace {

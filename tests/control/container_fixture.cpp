@@ -1,4 +1,4 @@
-#include "control/container_fixture.h"
+#include "container_fixture.h"
 
 ContainerFixture::ContainerFixture() {
     site.Options().Parent = container.Handle();

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "control/recording_container.h"
+#include "recording_container.h"
 #include "support/interface_ptr.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 
 class ContainerFixture : public ::testing::Test {
 protected:

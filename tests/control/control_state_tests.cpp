@@ -7,8 +7,8 @@
 
 #include <functional>
 
-#include "support/counted_unknown.h"
-#include "support/loaded_server.h"
+#include "common/counted_unknown.h"
+#include "common/loaded_server.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <cstring>
 
-#include "control/container_fixture.h"
-#include "support/dib_canvas.h"
+#include "container_fixture.h"
+#include "common/dib_canvas.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "control/container_fixture.h"
+#include "container_fixture.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "automation/tarvik.h"
-#include "control/container_fixture.h"
-#include "support/import_hook.h"
+#include "container_fixture.h"
+#include "common/import_hook.h"
 
 namespace {
 

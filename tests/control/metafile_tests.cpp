@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "control/recording_container.h"
-#include "support/loaded_server.h"
+#include "recording_container.h"
+#include "common/loaded_server.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <olectl.h>
 
-#include "control/recording_container.h"
-#include "support/loaded_server.h"
+#include "recording_container.h"
+#include "common/loaded_server.h"
 #include "support/task_memory.h"
 
 namespace {

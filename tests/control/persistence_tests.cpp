@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "support/loaded_server.h"
-#include "support/stream_bytes.h"
-#include "support/temp_files.h"
+#include "common/loaded_server.h"
+#include "common/stream_bytes.h"
+#include "common/temp_files.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "control/property_map.h"
-#include "control/recording_container.h"
-#include "support/import_hook.h"
-#include "support/loaded_server.h"
-#include "support/modal_watchdog.h"
+#include "recording_container.h"
+#include "common/import_hook.h"
+#include "common/loaded_server.h"
+#include "common/modal_watchdog.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "control/recording_container.h"
-#include "support/loaded_server.h"
+#include "recording_container.h"
+#include "common/loaded_server.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "control/recording_container.h"
+#include "recording_container.h"
 
 #include <olectl.h>
 

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <vector>
 
-#include "support/dib_canvas.h"
-#include "support/import_hook.h"
-#include "support/loaded_server.h"
+#include "common/dib_canvas.h"
+#include "common/import_hook.h"
+#include "common/loaded_server.h"
 
 namespace {
 

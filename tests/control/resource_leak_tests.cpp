@@ -5,8 +5,8 @@
 #include <iostream>
 #include <vector>
 
-#include "control/container_fixture.h"
-#include "support/gui_counters.h"
+#include "container_fixture.h"
+#include "common/gui_counters.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // once more under heap poisoning (see CMakeLists.txt), where freed memory faults when used.
 #include <gtest/gtest.h>
 
-#include "control/container_fixture.h"
-#include "support/outer_object.h"
+#include "container_fixture.h"
+#include "common/outer_object.h"
 #include "support/unique_handle.h"
 
 namespace {

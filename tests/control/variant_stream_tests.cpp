@@ -11,9 +11,9 @@
 
 #include "control/property_map.h"
 #include "control/variant_stream.h"
-#include "support/counted_unknown.h"
+#include "common/counted_unknown.h"
 #include "support/interface_ptr.h"
-#include "support/stream_bytes.h"
+#include "common/stream_bytes.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "e2e/registered_copy.h"
+#include "registered_copy.h"
 
 #include <gtest/gtest.h>
 
-#include "support/loaded_server.h"
-#include "support/process_runner.h"
-#include "support/source_tree.h"
+#include "common/loaded_server.h"
+#include "common/process_runner.h"
+#include "common/source_tree.h"
 
 RegisteredCopy::RegisteredCopy(const std::wstring& folderName) : folder_(new ScratchFolder) {
     const std::wstring folder = folder_->MakeFolder(folderName);

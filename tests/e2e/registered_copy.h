@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "support/registry_tree.h"
-#include "support/temp_files.h"
+#include "common/registry_tree.h"
+#include "common/temp_files.h"
 
 class RegisteredCopy {
 public:

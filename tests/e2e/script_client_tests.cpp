@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "e2e/registered_copy.h"
-#include "support/process_runner.h"
+#include "registered_copy.h"
+#include "common/process_runner.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "e2e/registered_copy.h"
-#include "support/loaded_server.h"
+#include "registered_copy.h"
+#include "common/loaded_server.h"
 #include "support/unique_bstr.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "e2e/registered_copy.h"
-#include "support/format_fixtures.h"
-#include "support/process_runner.h"
+#include "registered_copy.h"
+#include "common/format_fixtures.h"
+#include "common/process_runner.h"
 
 namespace {
 

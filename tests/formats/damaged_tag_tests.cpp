@@ -7,9 +7,9 @@
 #include <cmath>
 #include <random>
 
-#include "formats/media_file_builder.h"
-#include "support/process_counters.h"
-#include "support/temp_files.h"
+#include "media_file_builder.h"
+#include "common/process_counters.h"
+#include "common/temp_files.h"
 
 namespace {
 

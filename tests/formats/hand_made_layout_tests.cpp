@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "formats/media_file_builder.h"
-#include "support/temp_files.h"
+#include "media_file_builder.h"
+#include "common/temp_files.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // A 10 MB picture is passed by position when a file is read, and copied exactly on request.
 #include <gtest/gtest.h>
 
-#include "formats/media_file_builder.h"
-#include "support/import_hook.h"
-#include "support/temp_files.h"
+#include "media_file_builder.h"
+#include "common/import_hook.h"
+#include "common/temp_files.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "formats/media_file_builder.h"
+#include "media_file_builder.h"
 
 #include <gtest/gtest.h>
 

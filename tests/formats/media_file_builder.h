@@ -6,8 +6,8 @@
 #include <string>
 
 #include "formats/media_tags.h"
-#include "support/format_fixtures.h"
-#include "support/media_bytes.h"
+#include "common/format_fixtures.h"
+#include "common/media_bytes.h"
 
 // What the readers make of a file: opened as the TagFile object opens it.
 MediaTags ReadMedia(const std::wstring& path);

@@ -11,7 +11,7 @@
 #include <map>
 #include <sstream>
 
-#include "formats/media_file_builder.h"
+#include "media_file_builder.h"
 
 namespace {
 

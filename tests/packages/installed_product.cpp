@@ -1,4 +1,4 @@
-#include "packages/installed_product.h"
+#include "installed_product.h"
 
 #include <utility>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/process_runner.h"
-#include "support/registry_tree.h"
+#include "common/process_runner.h"
+#include "common/registry_tree.h"
 
 struct PackageArch {
     const wchar_t* Name;         // "x86" or "x64", as in the package's file name

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "packages/installed_product.h"
+#include "installed_product.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "registration/replacement_map.h"
 #include "registration/server_registration.h"
 #include "registry_scratch.h"
-#include "support/failing_malloc_spy.h"
-#include "support/loaded_server.h"
+#include "common/failing_malloc_spy.h"
+#include "common/loaded_server.h"
 
 namespace {
 

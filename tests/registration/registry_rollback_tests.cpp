@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "registry_scratch.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 
 namespace {
 

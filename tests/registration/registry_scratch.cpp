@@ -4,7 +4,7 @@
 
 #include "registration/registry_script_parser.h"
 #include "registration/replacement_map.h"
-#include "support/source_tree.h"
+#include "common/source_tree.h"
 
 std::string Ansi(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);

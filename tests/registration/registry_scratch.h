@@ -3,8 +3,8 @@
 #pragma once
 #include <windows.h>
 
-#include "support/registry_tree.h"
-#include "support/scratch_registry_key.h"
+#include "common/registry_tree.h"
+#include "common/scratch_registry_key.h"
 
 #include <initializer_list>
 #include <map>

@@ -8,7 +8,7 @@
 #include "resource_ids.h"
 #include "registration/registry_resource.h"
 #include "registration/server_registration.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 #include "support/unique_bstr.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "resource_ids.h"
-#include "support/loaded_server.h"
-#include "support/source_tree.h"
+#include "common/loaded_server.h"
+#include "common/source_tree.h"
 
 namespace {
 

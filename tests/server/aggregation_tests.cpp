@@ -3,9 +3,9 @@
 
 #include <oleidl.h>
 
-#include "support/loaded_server.h"
-#include "support/outer_object.h"
-#include "support/temp_files.h"
+#include "common/loaded_server.h"
+#include "common/outer_object.h"
+#include "common/temp_files.h"
 
 TEST(Aggregation, OnlyIUnknownMayBeAskedFor) {
     LoadedServer server;

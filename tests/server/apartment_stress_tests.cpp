@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/loaded_server.h"
-#include "support/temp_files.h"
+#include "common/loaded_server.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 #include "support/unique_handle.h"
 

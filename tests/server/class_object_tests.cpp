@@ -3,7 +3,7 @@
 
 #include <ocidl.h>
 
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 
 TEST(ClassObject, IsCachedAndKeepsTheLibraryOnlyWhileClientsHoldIt) {
     LoadedServer server;

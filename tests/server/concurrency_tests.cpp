@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/critical_section.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 #include "support/unique_handle.h"
 
 // The system keeps a critical section's address: a copy would be a second lock.

@@ -3,7 +3,7 @@
 
 #include "automation/type_info_keeper.h"
 #include "module/server_module.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 
 namespace {
 

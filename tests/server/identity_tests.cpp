@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 
 namespace {
 

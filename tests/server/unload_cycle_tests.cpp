@@ -7,9 +7,9 @@
 #include <string>
 
 #include "automation/tarvik.h"
-#include "support/loaded_server.h"
-#include "support/process_counters.h"
-#include "support/temp_files.h"
+#include "common/loaded_server.h"
+#include "common/process_counters.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "support/failing_malloc_spy.h"
-#include "support/temp_files.h"
+#include "common/failing_malloc_spy.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 #include "tag/tag_record.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "tag/record_fields.h"
+#include "record_fields.h"
 #include "tag/tag_record.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_files.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 #include "support/unique_handle.h"
-#include "tag/record_fields.h"
+#include "record_fields.h"
 #include "tag/tag_record.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "automation/tarvik.h"
-#include "support/loaded_server.h"
-#include "support/temp_files.h"
+#include "common/loaded_server.h"
+#include "common/temp_files.h"
 #include "support/unique_bstr.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "automation/tarvik.h"
 #include "support/interface_ptr.h"
-#include "support/loaded_server.h"
+#include "common/loaded_server.h"
 #include "support/unique_bstr.h"
 
 inline InterfacePtr<ITagFile> MakeTagFile(const ServerLibrary& server, IUnknown* outer = nullptr) {

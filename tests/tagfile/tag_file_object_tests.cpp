@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "support/format_fixtures.h"
-#include "support/outer_object.h"
-#include "support/temp_files.h"
-#include "tagfile/tag_file_client.h"
+#include "common/format_fixtures.h"
+#include "common/outer_object.h"
+#include "common/temp_files.h"
+#include "tag_file_client.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <atomic>
 
-#include "support/format_fixtures.h"
-#include "support/worker_threads.h"
-#include "tagfile/tag_file_client.h"
+#include "common/format_fixtures.h"
+#include "common/worker_threads.h"
+#include "tag_file_client.h"
 
 TEST(TagFileThreads, OpensAndReadsFromManyThreadsOfTheMultithreadedApartment) {
     LoadedServer server;

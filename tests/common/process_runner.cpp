@@ -1,4 +1,4 @@
-#include "support/process_runner.h"
+#include "common/process_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/scratch_registry_key.h"
+#include "common/scratch_registry_key.h"
 
 ScratchRegistryKey::ScratchRegistryKey(const char* root) : root_(std::string("Software\\") + root) {
     static LONG counter = 0;

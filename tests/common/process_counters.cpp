@@ -1,4 +1,4 @@
-#include "support/process_counters.h"
+#include "common/process_counters.h"
 
 #include <windows.h>
 

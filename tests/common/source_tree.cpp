@@ -1,4 +1,4 @@
-#include "support/source_tree.h"
+#include "common/source_tree.h"
 
 #include <windows.h>
 

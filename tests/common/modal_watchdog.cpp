@@ -1,4 +1,4 @@
-#include "support/modal_watchdog.h"
+#include "common/modal_watchdog.h"
 
 namespace {
 

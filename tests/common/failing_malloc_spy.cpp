@@ -1,4 +1,4 @@
-#include "support/failing_malloc_spy.h"
+#include "common/failing_malloc_spy.h"
 
 void FailingMallocSpy::Fail(long first, long count) {
     SectionLock lock(lock_);

@@ -1,4 +1,4 @@
-#include "support/temp_files.h"
+#include "common/temp_files.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "support/process_counters.h"
+#include "common/process_counters.h"
 
 TEST(ProcessCounters, HeapBytesFollowBlocksTakenAndGivenBack) {
     constexpr size_t kBlocks = 256;

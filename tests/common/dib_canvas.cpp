@@ -1,4 +1,4 @@
-#include "support/dib_canvas.h"
+#include "common/dib_canvas.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "support/gui_counters.h"
+#include "common/gui_counters.h"
 
-#include "support/process_counters.h"
+#include "common/process_counters.h"
 
 namespace {
 

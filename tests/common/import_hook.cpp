@@ -1,4 +1,4 @@
-#include "support/import_hook.h"
+#include "common/import_hook.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "support/media_bytes.h"
+#include "common/media_bytes.h"
 
-#include "support/temp_files.h"
+#include "common/temp_files.h"
 
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());

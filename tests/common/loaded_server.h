@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/interface_ptr.h"
-#include "support/server_library.h"
+#include "common/server_library.h"
 
 // The library under test; a failure to load it or to give its class object fails the test.
 class LoadedServer : public ServerLibrary {

@@ -1,4 +1,4 @@
-#include "support/registry_tree.h"
+#include "common/registry_tree.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/format_fixtures.h"
+#include "common/format_fixtures.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "support/stream_bytes.h"
+#include "common/stream_bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/worker_threads.h"
+#include "common/worker_threads.h"
 
 #include <windows.h>
 #include <objbase.h>
