@@ -119,6 +119,11 @@ ProgramRun RunScriptExample(const PackageArch& arch) {
                       L" " + SampleFile());
 }
 
+ProgramRun RunListMusicExample(const PackageArch& arch) {
+    return RunProgram(SystemProgram(arch, L"cscript.exe") + L" //nologo " +
+                      Quoted(SdkFolder() + L"\\examples\\listmusic.vbs") + L" " + Quoted(SdkFolder() + L"\\examples"));
+}
+
 ProgramRun RunProgramExample(const PackageArch& arch) {
     return RunProgram(Quoted(Environment(L"TARVIK_BUILT_EXAMPLES") + L"\\" + arch.Name + L"\\readtags.exe") + L" " + SampleFile());
 }
@@ -129,8 +134,11 @@ ProgramRun RunRegsvr32(const PackageArch& arch, const std::wstring& options, con
 
 std::vector<RegistryTree> ReadProductRegistration(const PackageArch& arch) {
     std::vector<RegistryTree> trees;
+    // The type library comes last: AsInstalled moves its path.
     for (const wchar_t* path : {L"Tarvik.lumex.1", L"Tarvik.lumex", L"CLSID\\{5C3E7A1D-91B4-4D2F-8E63-27A1B9D40C55}",
-                                L"Interface\\{5C3E7A1C-91B4-4D2F-8E63-27A1B9D40C55}",
+                                L"Interface\\{5C3E7A1C-91B4-4D2F-8E63-27A1B9D40C55}", L"Tarvik.TagFile.1",
+                                L"Tarvik.TagFile", L"CLSID\\{5C3E7A1F-91B4-4D2F-8E63-27A1B9D40C55}",
+                                L"Interface\\{5C3E7A1E-91B4-4D2F-8E63-27A1B9D40C55}",
                                 L"TypeLib\\{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}"}) {
         // A 32-bit process finds a key of its own view first and the shared key when there
         // is none: regsvr32 writes the shared key, the 32-bit package its own view.

@@ -31,6 +31,8 @@ std::wstring TypeLibraryPath();                     // the type library both pac
 ProgramRun RunMsiexec(const std::wstring& options, const std::wstring& package);
 // The archive's readtags.vbs under the architecture's cscript, on the archive's sample.
 ProgramRun RunScriptExample(const PackageArch& arch);
+// listmusic.vbs of the archive over its own examples folder, through Tarvik.TagFile.
+ProgramRun RunListMusicExample(const PackageArch& arch);
 // The archive's C++ example, built from the archive alone, on the same sample.
 ProgramRun RunProgramExample(const PackageArch& arch);
 ProgramRun RunRegsvr32(const PackageArch& arch, const std::wstring& options, const std::wstring& library);

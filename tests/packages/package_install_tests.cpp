@@ -25,6 +25,10 @@ void ExpectWorking(const PackageArch& arch) {
     EXPECT_TRUE(FileExists(LibraryPath(arch)));
     EXPECT_TRUE(FileExists(TypeLibraryPath()));
     ExpectSampleTags(RunScriptExample(arch));
+    const ProgramRun listed = RunListMusicExample(arch);
+    EXPECT_EQ(listed.ExitCode, 0u) << listed.Output;
+    EXPECT_NE(listed.Output.find("Tarvik Ensemble\tSample Sessions\t0\tMorning Light\t0:01"), std::string::npos)
+        << listed.Output;
 }
 
 void Install(const std::wstring& package) {
