@@ -99,3 +99,8 @@ std::wstring JoinValues(const std::vector<std::wstring>& values) {
     }
     return text;
 }
+
+std::wstring JoinValues(std::vector<std::wstring>&& values) {
+    if (values.size() == 1) return std::move(values[0]);
+    return JoinValues(static_cast<const std::vector<std::wstring>&>(values));
+}

@@ -21,3 +21,5 @@ std::vector<std::wstring> DecodeTextValues(BYTE encoding, const BYTE* bytes, siz
 
 // Several values as one text, the way the properties show them: "a; b".
 std::wstring JoinValues(const std::vector<std::wstring>& values);
+// The same, taking a lone value over without a copy: most frames hold one.
+std::wstring JoinValues(std::vector<std::wstring>&& values);

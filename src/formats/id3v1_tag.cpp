@@ -1,8 +1,6 @@
 #include "formats/id3v1_tag.h"
 
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "formats/genre_list.h"
 #include "formats/number_text.h"
@@ -18,10 +16,10 @@ std::wstring FieldText(const BYTE* bytes, size_t width) {
     while (length > 0 && field[length - 1] == ' ') --length;
     field[length] = 0;
     if (length == 0) return {};
-    std::unique_ptr<wchar_t[]> wide;
-    const HRESULT result = ConvertToWide(field, wide);
-    if (result == E_OUTOFMEMORY) throw std::bad_alloc();
-    return SUCCEEDED(result) ? std::wstring(wide.get()) : std::wstring();
+    // Every byte yields at most one UTF-16 unit: the field converts on the stack.
+    wchar_t wide[sizeof field];
+    return SUCCEEDED(ConvertToWideInto(field, wide, static_cast<int>(sizeof field))) ? std::wstring(wide)
+                                                                                     : std::wstring();
 }
 
 }  // namespace

@@ -139,10 +139,10 @@ private:
     void AddTextOrComment(const FrameHeader& frame, FrameKind kind) {
         if (kind == FrameKind::Text) {
             TextFrame text;
-            if (ParseTextFrame(frame.Id, body_.data(), body_.size(), text)) assembly_.AddText(text, tag_.Version);
+            if (ParseTextFrame(frame.Id, body_.data(), body_.size(), text)) assembly_.AddText(std::move(text), tag_.Version);
         } else {
             CommentFrame comment;
-            if (ParseCommentFrame(body_.data(), body_.size(), comment)) assembly_.AddComment(comment);
+            if (ParseCommentFrame(body_.data(), body_.size(), comment)) assembly_.AddComment(std::move(comment));
         }
     }
 

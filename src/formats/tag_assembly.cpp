@@ -20,20 +20,22 @@ bool TagAssembly::Keep(size_t characters) noexcept {
     return true;
 }
 
-void TagAssembly::AddText(const TextFrame& frame, int version) {
+void TagAssembly::AddText(TextFrame&& frame, int version) {
     if (tags_.Texts.count(frame.Key) != 0) return;
-    std::wstring text = JoinValues(frame.Values);
+    const bool genre = frame.Key == L"TCON";
+    std::wstring genres = genre ? ResolveGenres(frame.Values) : std::wstring();
+    std::wstring text = JoinValues(std::move(frame.Values));
     if (!Keep(frame.Key.size() + text.size())) return;
     // Each version keeps its year in a frame of its own, and only there.
     const wchar_t* yearFrame = version == 4 ? L"TDRC" : L"TYER";
     if (frame.Key == yearFrame && tags_.Year == 0) tags_.Year = ParseYear(text);
-    if (frame.Key == L"TCON") tags_.Genre = ResolveGenres(frame.Values);
-    tags_.Texts.emplace(frame.Key, std::move(text));
+    if (genre) tags_.Genre = std::move(genres);
+    tags_.Texts.emplace(std::move(frame.Key), std::move(text));
 }
 
-void TagAssembly::AddComment(const CommentFrame& frame) {
+void TagAssembly::AddComment(CommentFrame&& frame) {
     if (commentFound_ || !frame.Description.empty()) return;
-    std::wstring text = JoinValues(frame.Values);
+    std::wstring text = JoinValues(std::move(frame.Values));
     if (!Keep(text.size())) return;
     commentFound_ = true;
     tags_.Comment = std::move(text);

@@ -14,8 +14,8 @@ public:
     TagAssembly& operator=(const TagAssembly&) = delete;
 
     // A text frame of a tag of version (2, 3 or 4).
-    void AddText(const TextFrame& frame, int version);
-    void AddComment(const CommentFrame& frame);
+    void AddText(TextFrame&& frame, int version);
+    void AddComment(CommentFrame&& frame);
     // Whether a picture found now could still be the one kept: no front cover yet.
     bool WantsPicture() const noexcept { return !tags_.PictureFound || tags_.Picture.Type != 3; }
     void AddPicture(const PictureLocation& picture) noexcept;
