@@ -4,27 +4,18 @@
 
 #include "support/last_error.h"
 
-HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept {
-    out.reset();
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return LastErrorResult();
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<size_t>(size)]);
-    if (!buffer) return E_OUTOFMEMORY;
-    buffer[0] = 0;
-    if (WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.get(), size, nullptr, nullptr) <= 0) return LastErrorResult();
-    out = std::move(buffer);
-    return S_OK;
-}
-
 namespace {
 
 constexpr HRESULT kNoTranslation = HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
 
-// Converts without best fit and tells whether the default character had to stand in.  A
-// UTF-8 code page holds every character; it refuses only broken surrogates, and takes no
-// default-character argument.
-int ConvertExactly(const wchar_t* text, int length, char* buffer, int size, bool& lossy) noexcept {
+// Converts length characters (-1: up to and including the terminator) into buffer (null:
+// only measures); with exact, without best fit, and lossy tells whether the default
+// character had to stand in.  A UTF-8 code page holds every character; it refuses only
+// broken surrogates, and takes no default-character argument.
+int Convert(const wchar_t* text, int length, char* buffer, int size, bool exact, bool& lossy) noexcept {
     BOOL usedDefault = FALSE;
+    lossy = false;
+    if (!exact) return WideCharToMultiByte(CP_ACP, 0, text, length, buffer, size, nullptr, nullptr);
     const bool utf8 = GetACP() == CP_UTF8;
     const int written = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text, length,
                                             buffer, size, nullptr, utf8 ? nullptr : &usedDefault);
@@ -32,26 +23,35 @@ int ConvertExactly(const wchar_t* text, int length, char* buffer, int size, bool
     return written;
 }
 
-}  // namespace
-
-HRESULT ConvertNameToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept {
+// A new[]-allocated copy of the whole text, sized by the conversion itself.
+HRESULT ConvertWhole(const wchar_t* text, bool exact, std::unique_ptr<char[]>& out) noexcept {
     out.reset();
     bool lossy = false;
-    const int size = ConvertExactly(text, -1, nullptr, 0, lossy);
+    const int size = Convert(text, -1, nullptr, 0, exact, lossy);
     if (size <= 0) return LastErrorResult();
     if (lossy) return kNoTranslation;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<size_t>(size)]);
     if (!buffer) return E_OUTOFMEMORY;
     buffer[0] = 0;
-    if (ConvertExactly(text, -1, buffer.get(), size, lossy) <= 0) return LastErrorResult();
+    if (Convert(text, -1, buffer.get(), size, exact, lossy) <= 0) return LastErrorResult();
     if (lossy) return kNoTranslation;
     out = std::move(buffer);
     return S_OK;
 }
 
+}  // namespace
+
+HRESULT ConvertToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept {
+    return ConvertWhole(text, false, out);
+}
+
+HRESULT ConvertNameToAnsi(const wchar_t* text, std::unique_ptr<char[]>& out) noexcept {
+    return ConvertWhole(text, true, out);
+}
+
 bool CodePageHoldsName(const wchar_t* text, int length) noexcept {
     bool lossy = false;
-    return ConvertExactly(text, length, nullptr, 0, lossy) > 0 && !lossy;
+    return Convert(text, length, nullptr, 0, true, lossy) > 0 && !lossy;
 }
 
 HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcept {
@@ -79,7 +79,7 @@ void ConvertToAnsiField(const wchar_t* text, int length, char* field, int fieldS
     field[0] = 0;
     if (length == 0) return;
     bool lossy = false;
-    const int written = ConvertExactly(text, length, field, fieldSize, lossy);
+    const int written = Convert(text, length, field, fieldSize, true, lossy);
     if (written <= 0 || lossy) {
         field[0] = 0;
     } else if (written < fieldSize) {

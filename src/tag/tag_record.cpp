@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "support/unique_handle.h"
+#include "support/disk_file.h"
 #include "tag/com_error.h"
 #include "tag/text_holder.h"
 
@@ -33,15 +33,14 @@ void CopyField(const unsigned char* buffer, int read, int marker, int offset, in
 }
 
 // Reads up to the last 129 bytes of the file into buffer; returns the count read,
-// 0 when the file cannot be opened.  The file is opened by the caller's wide name as it
-// is: an ANSI form would turn characters the code page lacks into look-alikes or '?', and
-// so name another file (a fullwidth reverse solidus would become a folder separator).
-// Only files on a disk are read: a pipe, a console or a device such as COM1 may never
-// answer a read, and the caller's thread would hang.
+// 0 when the file cannot be opened or is no file on a disk.  The file is opened by the
+// caller's wide name as it is: an ANSI form would turn characters the code page lacks into
+// look-alikes or '?', and so name another file (a fullwidth reverse solidus would become a
+// folder separator).
 DWORD ReadTail(const wchar_t* path, unsigned char* buffer) {
-    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid() || GetFileType(file.Get()) != FILE_TYPE_DISK) return 0;
+    HRESULT failure = S_OK;
+    const UniqueHandle file = OpenDiskFileForReading(path, &failure);
+    if (!file.IsValid()) return 0;
     // Fails for files under 129 bytes, leaving the pointer at the start: the read then
     // takes the whole file.
     SetFilePointer(file.Get(), -TagRecord::kReadWindow, nullptr, FILE_END);

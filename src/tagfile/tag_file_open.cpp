@@ -7,8 +7,9 @@
 #include <new>
 
 #include "formats/media_file_reader.h"
+#include "support/disk_file.h"
 #include "support/interface_ptr.h"
-#include "support/unique_handle.h"
+#include "support/last_error.h"
 
 namespace {
 
@@ -40,26 +41,6 @@ void RaiseErrorInfo(const std::wstring& description) {
     if (SUCCEEDED(made.QueryInto(IID_IErrorInfo, info))) SetErrorInfo(0, info.Get());
 }
 
-HRESULT LastErrorCode() {
-    const DWORD error = GetLastError();
-    return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
-constexpr HRESULT kNotOnDisk = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
-
-// Opens a file for reading; only a file on a disk, else an invalid handle and the code.
-UniqueHandle OpenForReading(const wchar_t* path, HRESULT& code) {
-    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (!file.IsValid()) {
-        code = LastErrorCode();
-    } else if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
-        code = kNotOnDisk;
-        file.Reset();
-    }
-    return file;
-}
-
 }  // namespace
 
 HRESULT TagFileObject::FailWithPath(HRESULT code, const wchar_t* action, const wchar_t* path, const wchar_t* reason) {
@@ -85,8 +66,8 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Open(BSTR path) {
         Opened = false;
         if (*name == 0) return FailWithPath(E_INVALIDARG, L"Cannot open", name, L"no file name was given");
         HRESULT code = S_OK;
-        UniqueHandle file = OpenForReading(name, code);
-        if (code == kNotOnDisk) return FailWithPath(code, L"Cannot open", name, L"it is not a file on a disk");
+        const UniqueHandle file = OpenDiskFileForReading(name, &code);
+        if (code == kNotAFileOnADisk) return FailWithPath(code, L"Cannot open", name, L"it is not a file on a disk");
         if (!file.IsValid()) return FailWithPath(code, L"Cannot open", name, nullptr);
         DWORD error = 0;
         if (!ReadMediaFile(file.Get(), Tags, &error)) {
@@ -110,7 +91,7 @@ HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* sa
     SectionLock lock(StateLock);
     if (!Opened || !Tags.HasPicture()) return S_OK;
     HRESULT code = S_OK;
-    UniqueHandle source = OpenForReading(Path.c_str(), code);
+    const UniqueHandle source = OpenDiskFileForReading(Path.c_str(), &code);
     if (!source.IsValid()) return FailWithPath(code, L"Cannot open", Path.c_str(), nullptr);
     try {
         // Written beside the target first and moved over it whole: a copy that fails on
@@ -118,14 +99,19 @@ HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* sa
         const std::wstring partial = std::wstring(target) + L".tarvik-partial";
         UniqueHandle written(
             CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!written.IsValid()) return FailWithPath(LastErrorCode(), L"Cannot write", target, nullptr);
-        const bool copied = CopyPicture(source.Get(), Tags, written.Get());
-        code = copied ? S_OK : LastErrorCode();
+        if (!written.IsValid()) return FailWithPath(LastErrorResult(), L"Cannot write", target, nullptr);
+        const wchar_t* reason = nullptr;
+        if (!CopyPicture(source.Get(), Tags, written.Get())) {
+            code = LastErrorResult();
+            reason = L"the picture could not be copied";
+        }
         written.Reset();
-        if (copied && !MoveFileExW(partial.c_str(), target, MOVEFILE_REPLACE_EXISTING)) code = LastErrorCode();
-        if (FAILED(code) || !copied) {
+        if (reason == nullptr && !MoveFileExW(partial.c_str(), target, MOVEFILE_REPLACE_EXISTING)) {
+            code = LastErrorResult();
+        }
+        if (FAILED(code)) {
             DeleteFileW(partial.c_str());
-            return FailWithPath(code, L"Cannot write", target, copied ? nullptr : L"the picture could not be copied");
+            return FailWithPath(code, L"Cannot write", target, reason);
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
