@@ -91,16 +91,12 @@ std::vector<std::wstring> DecodeTextValues(BYTE encoding, const BYTE* bytes, siz
     return values;
 }
 
-std::wstring JoinValues(const std::vector<std::wstring>& values) {
+std::wstring JoinValues(std::vector<std::wstring>&& values) {
+    if (values.size() == 1) return std::move(values[0]);
     std::wstring text;
     for (const std::wstring& value : values) {
         if (!text.empty()) text += L"; ";
         text += value;
     }
     return text;
-}
-
-std::wstring JoinValues(std::vector<std::wstring>&& values) {
-    if (values.size() == 1) return std::move(values[0]);
-    return JoinValues(static_cast<const std::vector<std::wstring>&>(values));
 }

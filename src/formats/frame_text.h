@@ -19,7 +19,6 @@ std::wstring DecodeText(BYTE encoding, const BYTE* bytes, size_t size);
 // The values of a text frame's body, split at their terminators; empty values are dropped.
 std::vector<std::wstring> DecodeTextValues(BYTE encoding, const BYTE* bytes, size_t size);
 
-// Several values as one text, the way the properties show them: "a; b".
-std::wstring JoinValues(const std::vector<std::wstring>& values);
-// The same, taking a lone value over without a copy: most frames hold one.
+// Several values as one text, the way the properties show them: "a; b".  A lone value,
+// as most frames hold, is taken over without a copy.
 std::wstring JoinValues(std::vector<std::wstring>&& values);

@@ -92,5 +92,5 @@ std::wstring ResolveGenres(const std::vector<std::wstring>& values) {
     for (std::wstring& genre : genres) {
         if (seen.insert(genre).second) distinct.push_back(std::move(genre));
     }
-    return JoinValues(distinct);
+    return JoinValues(std::move(distinct));
 }
