@@ -159,8 +159,7 @@ int main(int argc, char** argv) {
                                        Frame(3, "APIC", PictureBody(3, 3, "", Bytes(4096, 1)))) +
                             MpegFrames(4) + Id3v1Tag("Title", "Artist", 1, 17);
         UniqueBstr mediaPath(SysAllocString(folder.WriteFile(L"media.mp3", media).c_str()));
-        InterfacePtr<IClassFactory> tagFileFactory;
-        library.GetClassObject(kTagFileClsid, IID_IClassFactory, tagFileFactory.ReceiveVoid());
+        InterfacePtr<IClassFactory> tagFileFactory = library.Factory(kTagFileClsid);
         std::snprintf(title, sizeof title, "%d cycles of TagFile create, Open, read, release", objectCycles);
         MeasureGrowth(title, objectCycles, [&] {
             InterfacePtr<ITagFile> tagFile;

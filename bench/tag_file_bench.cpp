@@ -128,21 +128,12 @@ FieldSum ReadThroughTagFile(ITagFile* tag, BSTR path) {
     return sum;
 }
 
-InterfacePtr<ITagFile> MakeTagFile(const ServerLibrary& library) {
-    InterfacePtr<IClassFactory> factory;
-    InterfacePtr<ITagFile> tag;
-    if (SUCCEEDED(library.GetClassObject(kTagFileClsid, IID_IClassFactory, factory.ReceiveVoid()))) {
-        factory->CreateInstance(nullptr, IID_ITagFile, tag.ReceiveVoid());
-    }
-    return tag;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     BenchRun run(argc, argv, "TagFile: ID3v2 tags and audio properties");
     ServerLibrary library;
-    InterfacePtr<ITagFile> tag = MakeTagFile(library);
+    InterfacePtr<ITagFile> tag = library.Create<ITagFile>(IID_ITagFile, kTagFileClsid);
     if (!tag) {
         std::printf("no TagFile object\n");
         return 1;

@@ -2,10 +2,8 @@
 // this Windows process sees them: CTest names their Unix folder in TARVIK_FORMAT_FIXTURES.
 #pragma once
 #include <string>
-#include <vector>
 
-// The fixture's Windows path (drive Z: is the Unix root); "" when no folder is named.
+#include "common/source_tree.h"
+
+// The fixture's Windows path; "" when no folder is named.
 std::wstring FormatFixturePath(const std::wstring& name);
-
-// Every byte of a file; empty when it cannot be read.
-std::vector<unsigned char> ReadWholeFile(const std::wstring& path);

@@ -57,9 +57,9 @@ HRESULT ServerLibrary::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) co
 
 HRESULT ServerLibrary::CanUnloadNow() const { return canUnloadNow_ == nullptr ? E_FAIL : canUnloadNow_(); }
 
-InterfacePtr<IClassFactory> ServerLibrary::Factory() const {
+InterfacePtr<IClassFactory> ServerLibrary::Factory(REFCLSID clsid) const {
     InterfacePtr<IClassFactory> factory;
-    const HRESULT result = GetClassObject(kLumexClsid, IID_IClassFactory, factory.ReceiveVoid());
+    const HRESULT result = GetClassObject(clsid, IID_IClassFactory, factory.ReceiveVoid());
     if (result != S_OK) ReportFailure("DllGetClassObject", result);
     return factory;
 }

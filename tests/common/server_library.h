@@ -34,13 +34,15 @@ public:
     HRESULT CanUnloadNow() const;
     HRESULT Register() const { return CallExport("DllRegisterServer"); }
     HRESULT Unregister() const { return CallExport("DllUnregisterServer"); }
-    // The lumex class object; empty, and reported, when the library does not give it.
-    InterfacePtr<IClassFactory> Factory() const;
-    // A new plain lumex object, asked for the given interface; empty on failure.
+    // The class object of a class (lumex unless named); empty, and reported, when the library
+    // does not give it.
+    InterfacePtr<IClassFactory> Factory(REFCLSID clsid = kLumexClsid) const;
+    // A new plain object of a class (lumex unless named), asked for the given interface;
+    // empty on failure.
     template <class Interface>
-    InterfacePtr<Interface> Create(REFIID iid) const {
+    InterfacePtr<Interface> Create(REFIID iid, REFCLSID clsid = kLumexClsid) const {
         InterfacePtr<Interface> object;
-        const InterfacePtr<IClassFactory> factory = Factory();
+        const InterfacePtr<IClassFactory> factory = Factory(clsid);
         if (factory) factory->CreateInstance(nullptr, iid, object.ReceiveVoid());
         return object;
     }

@@ -1,5 +1,5 @@
-// A TagFile object made through the class object of the loaded library, and the small
-// reads its tests repeat.
+// The small calls the TagFile tests repeat, on an object of the loaded library
+// (server.Create<ITagFile>(kITagFileIid, kTagFileClsid)).
 #pragma once
 #include <windows.h>
 
@@ -9,15 +9,6 @@
 #include "support/interface_ptr.h"
 #include "common/loaded_server.h"
 #include "support/unique_bstr.h"
-
-inline InterfacePtr<ITagFile> MakeTagFile(const ServerLibrary& server, IUnknown* outer = nullptr) {
-    InterfacePtr<IClassFactory> factory;
-    InterfacePtr<ITagFile> object;
-    if (SUCCEEDED(server.GetClassObject(kTagFileClsid, IID_IClassFactory, factory.ReceiveVoid()))) {
-        factory->CreateInstance(outer, kITagFileIid, object.ReceiveVoid());
-    }
-    return object;
-}
 
 inline HRESULT OpenFile(ITagFile* tag, const std::wstring& path) {
     UniqueBstr name(SysAllocString(path.c_str()));

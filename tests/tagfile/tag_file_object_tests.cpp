@@ -48,7 +48,7 @@ protected:
     RegisteredTypeLibrary registration;
     LoadedServer server;
     ScratchFolder folder;
-    InterfacePtr<ITagFile> tag = MakeTagFile(server);
+    InterfacePtr<ITagFile> tag = server.Create<ITagFile>(kITagFileIid, kTagFileClsid);
 };
 
 }  // namespace
@@ -87,8 +87,8 @@ TEST_F(TagFileObject, AnswersFourInterfacesWithOneIdentityAndDescribesItsClass) 
 
 TEST_F(TagFileObject, LivesInsideAnOuterObjectThatHoldsOnlyItsUnknown) {
     OuterObject outer;
-    InterfacePtr<IClassFactory> factory;
-    ASSERT_EQ(server.GetClassObject(kTagFileClsid, IID_IClassFactory, factory.ReceiveVoid()), S_OK);
+    InterfacePtr<IClassFactory> factory = server.Factory(kTagFileClsid);
+    ASSERT_TRUE(factory);
     void* refused = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->CreateInstance(&outer, kITagFileIid, &refused), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(refused, nullptr);

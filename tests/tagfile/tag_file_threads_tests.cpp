@@ -10,7 +10,7 @@
 
 TEST(TagFileThreads, OpensAndReadsFromManyThreadsOfTheMultithreadedApartment) {
     LoadedServer server;
-    InterfacePtr<ITagFile> tag = MakeTagFile(server);
+    InterfacePtr<ITagFile> tag = server.Create<ITagFile>(kITagFileIid, kTagFileClsid);
     ASSERT_TRUE(tag);
     const std::wstring files[] = {FormatFixturePath(L"cbr-stereo-44k.mp3"), FormatFixturePath(L"cbr-mono-22k.mp3")};
     std::atomic<int> mixed{0};
