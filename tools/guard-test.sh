@@ -17,7 +17,7 @@ program=${1:?program}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-"$WINELOADER" "$@" >"$log" 2>&1
+"$WINELOADER" "$@" </dev/null >"$log" 2>&1
 status=$?
 cat "$log"
 
