@@ -1,6 +1,7 @@
 #include "tag/com_error.h"
 
 #include "support/last_error.h"
+#include "support/system_message.h"
 
 ComError::ComError(HRESULT code, IErrorInfo* errorInfo, bool addRef) noexcept
     : code_(code), errorInfo_(errorInfo) {
@@ -31,10 +32,7 @@ void ComError::ReleaseOwned() noexcept {
 }
 
 const wchar_t* ComError::MessageText() const noexcept {
-    if (messageText_ == nullptr) {
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(code_), 0, reinterpret_cast<wchar_t*>(&messageText_), 0, nullptr);
-    }
+    if (messageText_ == nullptr) messageText_ = AllocateSystemMessage(code_);
     return messageText_;
 }
 

@@ -4,12 +4,14 @@
 // the file and the reason, for a script's Err.Description.
 #include "tagfile/tag_file_object.h"
 
+#include <memory>
 #include <new>
 
 #include "formats/media_file_reader.h"
 #include "support/disk_file.h"
 #include "support/interface_ptr.h"
 #include "support/last_error.h"
+#include "support/system_message.h"
 
 namespace {
 
@@ -17,13 +19,8 @@ const wchar_t kSource[] = L"Tarvik.TagFile";
 
 // The system's text for an error, without the line break it ends with; "" when none.
 std::wstring DescribeError(HRESULT code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                        nullptr);
-    std::wstring message(text != nullptr ? text : L"", length);
-    LocalFree(text);
+    const std::unique_ptr<wchar_t, decltype(&LocalFree)> text(AllocateSystemMessage(code), &LocalFree);
+    std::wstring message(text ? text.get() : L"");
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
         message.pop_back();
     }
