@@ -133,10 +133,10 @@ private:
         if (leadingEnd_ >= audioEnd_) return true;
         const uint64_t length = audioEnd_ - leadingEnd_;
         const uint64_t needed = std::min<uint64_t>(length, kFrameSearchBytes);
+        const size_t first = static_cast<size_t>(std::min<uint64_t>(length, kFirstAudioRead));
         FileRegion own;
         const FileRegion* region = &head_;
-        if (!head_.Covers(leadingEnd_, leadingEnd_ + std::min<uint64_t>(length, kFirstAudioRead))) {
-            const size_t first = static_cast<size_t>(std::min<uint64_t>(length, kFirstAudioRead));
+        if (!head_.Covers(leadingEnd_, leadingEnd_ + first)) {
             if (!ReadRegion(file_, leadingEnd_, first, own, error)) return false;
             region = &own;
         }

@@ -8,8 +8,8 @@
 
 // Reads everything from a file opened for reading that lies on a disk; fills out (cleared
 // first).  Returns false only when reading the file itself fails, with the system's error
-// in *error; a file without tags or audio is a success with empty fields.  May throw
-// std::bad_alloc, nothing else.
+// in *error and out cleared again; a file without tags or audio is a success with empty
+// fields.  May throw std::bad_alloc, nothing else.
 bool ReadMediaFile(HANDLE file, MediaTags& out, DWORD* error);
 
 // Writes the picture's image bytes (without the frame's encoding, MIME type, picture type

@@ -102,6 +102,5 @@ private:
     std::atomic<LONG> RefCount{0};
     CriticalSection StateLock;  // guards everything below
     MediaTags Tags;
-    std::wstring Path;  // the file Tags came from, read again by SavePicture
-    bool Opened = false;
+    std::wstring Path;  // the file Tags came from, read again by SavePicture; "" until an Open succeeds
 };

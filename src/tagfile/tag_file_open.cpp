@@ -60,7 +60,6 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Open(BSTR path) {
     try {
         Tags.Clear();
         Path.clear();
-        Opened = false;
         if (*name == 0) return FailWithPath(E_INVALIDARG, L"Cannot open", name, L"no file name was given");
         HRESULT code = S_OK;
         const UniqueHandle file = OpenDiskFileForReading(name, &code);
@@ -68,11 +67,9 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Open(BSTR path) {
         if (!file.IsValid()) return FailWithPath(code, L"Cannot open", name, nullptr);
         DWORD error = 0;
         if (!ReadMediaFile(file.Get(), Tags, &error)) {
-            Tags.Clear();
             return FailWithPath(error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL, L"Cannot read", name, nullptr);
         }
         Path = name;
-        Opened = true;
         return S_OK;
     } catch (const std::bad_alloc&) {
         Tags.Clear();
@@ -86,7 +83,7 @@ HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* sa
     *saved = VARIANT_FALSE;
     const wchar_t* target = path != nullptr ? path : L"";
     SectionLock lock(StateLock);
-    if (!Opened || !Tags.HasPicture()) return S_OK;
+    if (Path.empty() || !Tags.HasPicture()) return S_OK;
     HRESULT code = S_OK;
     const UniqueHandle source = OpenDiskFileForReading(Path.c_str(), &code);
     if (!source.IsValid()) return FailWithPath(code, L"Cannot open", Path.c_str(), nullptr);
