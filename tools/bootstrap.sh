@@ -18,6 +18,9 @@ packages=(
     wixl msitools                                        # the Windows Installer packages, built and edited
     zip unzip                                            # the developer archive, made and checked
     lame python3-mutagen                                 # real MP3 files and ID3v2 tags for the tag-file tests
+    flac vorbis-tools opus-tools sox ffmpeg              # real files of the other formats
+    clang libclang-rt-14-dev                             # the native readers, fuzzed under sanitizers
+    libtag1-dev                                          # TagLib, timed beside the native readers
 )
 
 say() { echo "bootstrap: $*"; }
@@ -56,8 +59,26 @@ update_package_lists() {
     say "apt-get update reported errors three times; installing from the package lists it has"
     apt_updated=1
 }
+apt_install() {
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+}
+# The release's own name (bookworm): its versions exist for every architecture, where a
+# mirror in the middle of a sync may already serve a security update for amd64 whose i386
+# twin has not arrived, and wine32:i386 then cannot be installed beside it.
+release_name() {
+    (. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+}
+# The first of the packages that apt-get cannot install even from the release, by a dry run
+# of each alone; empty when each alone could be.
+first_uninstallable() {
+    local release=$1 p
+    shift
+    for p in "$@"; do
+        apt-get install -s -qq --no-install-recommends -t "$release" "$p" >/dev/null 2>&1 || { echo "$p"; return 0; }
+    done
+}
 install_packages() {
-    local todo
+    local todo release culprit
     todo=$(missing_packages "$@")
     [ -z "$todo" ] && return 0
     need_root "installing $todo"
@@ -66,8 +87,19 @@ install_packages() {
     fi
     say "installing $todo"
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo ||
-        stop "apt-get could not install $todo"
+    apt_install $todo && return 0
+    release=$(release_name)
+    [ -n "$release" ] || stop "apt-get could not install $todo (output above)"
+    say "apt-get could not install from the newest package lists: a mirror in the middle of a" \
+        "sync can hold amd64 updates whose i386 twins have not arrived. Trying once more with the" \
+        "release's own versions, which every architecture has (apt-get install -t $release)"
+    # shellcheck disable=SC2086
+    apt_install -t "$release" $todo && return 0
+    # shellcheck disable=SC2086
+    culprit=$(first_uninstallable "$release" $todo)
+    stop "apt-get could not install ${culprit:-$todo}, not even the $release release's own version." \
+        "Next: wait until the package mirror has finished its sync and run tools/bootstrap.sh again," \
+        "or point /etc/apt/sources.list at another mirror"
 }
 
 # Can this kernel run a 32-bit x86 ELF binary by itself?  Try one rather than guess:
@@ -103,25 +135,32 @@ register_qemu_i386() {
     fi
 }
 
-# Wine's 32-bit half comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    need_root "adding the i386 architecture (for wine32)"
-    dpkg --add-architecture i386
-    update_package_lists
-fi
-install_packages "${packages[@]}"
+# Everything in order; quiet when nothing was missing.
+bootstrap_machine() {
+    # Wine's 32-bit half comes from the i386 architecture.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        need_root "adding the i386 architecture (for wine32)"
+        dpkg --add-architecture i386
+        update_package_lists
+    fi
+    install_packages "${packages[@]}"
 
-if ! kernel_runs_i386; then
-    say "this kernel cannot run 32-bit ELF programs; using qemu-user through binfmt_misc"
-    install_packages qemu-user-static
-    register_qemu_i386
-    kernel_runs_i386 || stop "32-bit ELF programs still do not run, although qemu-i386 is registered"
-fi
+    if ! kernel_runs_i386; then
+        say "this kernel cannot run 32-bit ELF programs; using qemu-user through binfmt_misc"
+        install_packages qemu-user-static
+        register_qemu_i386
+        kernel_runs_i386 || stop "32-bit ELF programs still do not run, although qemu-i386 is registered"
+    fi
 
-# Wine takes its code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    need_root "generating the ja_JP.UTF-8 locale"
-    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    locale-gen >/dev/null || stop "locale-gen could not make ja_JP.UTF-8"
+    # Wine takes its code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
+    if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+        need_root "generating the ja_JP.UTF-8 locale"
+        sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        locale-gen >/dev/null || stop "locale-gen could not make ja_JP.UTF-8"
+    fi
+}
+
+# Sourced by its own checks, which call the functions above against stubs.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    bootstrap_machine
 fi
-say "everything the build and the tests need is installed"

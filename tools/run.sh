@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job end to end: build the shipped 32-bit tarvik.DLL, register it with Wine's
 # regsvr32, and print the tags of the MP3 files given (default: the sample in examples/)
-# through the registered control from VBScript under cscript.
+# from VBScript under cscript: the ID3v1 fields through the lumex control, then what the
+# TagFile class reads from the same files.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/bootstrap.sh" >/dev/null
@@ -22,3 +23,4 @@ run regsvr32 /s "$(windows_path "$root/build/i686/bin/tarvik.DLL")" ||
 files=()
 for f in "$@"; do files+=("$(windows_path "$f")"); done
 run cscript //nologo "$(windows_path "$root/examples/readtags.vbs")" "${files[@]}"
+run cscript //nologo "$(windows_path "$root/examples/readtagfile.vbs")" "${files[@]}"
