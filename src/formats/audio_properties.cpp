@@ -11,7 +11,7 @@ constexpr double kHighestAverage = 1000;
 
 }  // namespace
 
-FrameSearch FindFirstFrame(const BYTE* bytes, size_t available, uint64_t audioLength, bool complete,
+FrameSearch FindFirstFrame(const uint8_t* bytes, size_t available, uint64_t audioLength, bool complete,
                            MpegFrame& frame, size_t* position) noexcept {
     const size_t window = static_cast<size_t>(std::min<uint64_t>(audioLength, kFrameSearchWindow));
     for (size_t at = 0; at < window; ++at) {
@@ -35,7 +35,7 @@ FrameSearch FindFirstFrame(const BYTE* bytes, size_t available, uint64_t audioLe
     return FrameSearch::NotFound;
 }
 
-void SetAudioProperties(const BYTE* bytes, const MpegFrame& frame, uint64_t audioBytes, MediaTags& tags) noexcept {
+void SetAudioProperties(const uint8_t* bytes, const MpegFrame& frame, uint64_t audioBytes, MediaTags& tags) noexcept {
     tags.SampleRate = frame.SampleRate;
     tags.Channels = frame.Channels;
     tags.Bitrate = frame.Bitrate;

@@ -2,16 +2,16 @@
 
 #include "formats/frame_text.h"
 
-bool ParseTextFrame(const std::wstring& id, const BYTE* body, size_t size, TextFrame& frame) {
+bool ParseTextFrame(const std::u16string& id, const uint8_t* body, size_t size, TextFrame& frame) {
     if (size == 0 || !IsTextEncoding(body[0])) return false;
-    const BYTE encoding = body[0];
+    const uint8_t encoding = body[0];
     ++body;
     --size;
     frame.Key = id;
-    if (id == L"TXXX") {
+    if (id == u"TXXX") {
         size_t next = 0;
         const size_t length = FindTextEnd(encoding, body, size, &next);
-        frame.Key += L":" + DecodeText(encoding, body, length);
+        frame.Key += u":" + DecodeText(encoding, body, length);
         body += next;
         size -= next;
     }
@@ -19,10 +19,10 @@ bool ParseTextFrame(const std::wstring& id, const BYTE* body, size_t size, TextF
     return true;
 }
 
-bool ParseCommentFrame(const BYTE* body, size_t size, CommentFrame& frame) {
+bool ParseCommentFrame(const uint8_t* body, size_t size, CommentFrame& frame) {
     // Encoding and a three-letter language.
     if (size < 4 || !IsTextEncoding(body[0])) return false;
-    const BYTE encoding = body[0];
+    const uint8_t encoding = body[0];
     body += 4;
     size -= 4;
     size_t next = 0;
@@ -32,9 +32,9 @@ bool ParseCommentFrame(const BYTE* body, size_t size, CommentFrame& frame) {
     return true;
 }
 
-bool ParsePictureHeader(int version, const BYTE* body, size_t available, size_t* headerLength, BYTE* type) noexcept {
+bool ParsePictureHeader(int version, const uint8_t* body, size_t available, size_t* headerLength, uint8_t* type) noexcept {
     if (available < 1 || !IsTextEncoding(body[0])) return false;
-    const BYTE encoding = body[0];
+    const uint8_t encoding = body[0];
     size_t at = 1;
     if (version == 2) {
         at += 3;

@@ -6,39 +6,39 @@ namespace {
 
 struct Rename {
     char Old[4];
-    wchar_t New[5];
+    char16_t New[5];
 };
 
 const Rename kRenames[] = {
-    {"BUF", L"RBUF"}, {"CNT", L"PCNT"}, {"COM", L"COMM"}, {"CRA", L"AENC"}, {"ETC", L"ETCO"}, {"GEO", L"GEOB"},
-    {"IPL", L"TIPL"}, {"LNK", L"LINK"}, {"MCI", L"MCDI"}, {"MLL", L"MLLT"}, {"PIC", L"APIC"}, {"POP", L"POPM"},
-    {"REV", L"RVRB"}, {"SLT", L"SYLT"}, {"STC", L"SYTC"}, {"TAL", L"TALB"}, {"TBP", L"TBPM"}, {"TCM", L"TCOM"},
-    {"TCO", L"TCON"}, {"TCP", L"TCMP"}, {"TCR", L"TCOP"}, {"TDA", L"TDAT"}, {"TDY", L"TDLY"}, {"TEN", L"TENC"},
-    {"TFT", L"TFLT"}, {"TIM", L"TIME"}, {"TKE", L"TKEY"}, {"TLA", L"TLAN"}, {"TLE", L"TLEN"}, {"TMT", L"TMED"},
-    {"TOA", L"TOPE"}, {"TOF", L"TOFN"}, {"TOL", L"TOLY"}, {"TOR", L"TORY"}, {"TOT", L"TOAL"}, {"TP1", L"TPE1"},
-    {"TP2", L"TPE2"}, {"TP3", L"TPE3"}, {"TP4", L"TPE4"}, {"TPA", L"TPOS"}, {"TPB", L"TPUB"}, {"TRC", L"TSRC"},
-    {"TRD", L"TRDA"}, {"TRK", L"TRCK"}, {"TSI", L"TSIZ"}, {"TSS", L"TSSE"}, {"TT1", L"TIT1"}, {"TT2", L"TIT2"},
-    {"TT3", L"TIT3"}, {"TXT", L"TEXT"}, {"TXX", L"TXXX"}, {"TYE", L"TYER"}, {"UFI", L"UFID"}, {"ULT", L"USLT"},
-    {"WAF", L"WOAF"}, {"WAR", L"WOAR"}, {"WAS", L"WOAS"}, {"WCM", L"WCOM"}, {"WCP", L"WCOP"}, {"WPB", L"WPUB"},
-    {"WXX", L"WXXX"},
+    {"BUF", u"RBUF"}, {"CNT", u"PCNT"}, {"COM", u"COMM"}, {"CRA", u"AENC"}, {"ETC", u"ETCO"}, {"GEO", u"GEOB"},
+    {"IPL", u"TIPL"}, {"LNK", u"LINK"}, {"MCI", u"MCDI"}, {"MLL", u"MLLT"}, {"PIC", u"APIC"}, {"POP", u"POPM"},
+    {"REV", u"RVRB"}, {"SLT", u"SYLT"}, {"STC", u"SYTC"}, {"TAL", u"TALB"}, {"TBP", u"TBPM"}, {"TCM", u"TCOM"},
+    {"TCO", u"TCON"}, {"TCP", u"TCMP"}, {"TCR", u"TCOP"}, {"TDA", u"TDAT"}, {"TDY", u"TDLY"}, {"TEN", u"TENC"},
+    {"TFT", u"TFLT"}, {"TIM", u"TIME"}, {"TKE", u"TKEY"}, {"TLA", u"TLAN"}, {"TLE", u"TLEN"}, {"TMT", u"TMED"},
+    {"TOA", u"TOPE"}, {"TOF", u"TOFN"}, {"TOL", u"TOLY"}, {"TOR", u"TORY"}, {"TOT", u"TOAL"}, {"TP1", u"TPE1"},
+    {"TP2", u"TPE2"}, {"TP3", u"TPE3"}, {"TP4", u"TPE4"}, {"TPA", u"TPOS"}, {"TPB", u"TPUB"}, {"TRC", u"TSRC"},
+    {"TRD", u"TRDA"}, {"TRK", u"TRCK"}, {"TSI", u"TSIZ"}, {"TSS", u"TSSE"}, {"TT1", u"TIT1"}, {"TT2", u"TIT2"},
+    {"TT3", u"TIT3"}, {"TXT", u"TEXT"}, {"TXX", u"TXXX"}, {"TYE", u"TYER"}, {"UFI", u"UFID"}, {"ULT", u"USLT"},
+    {"WAF", u"WOAF"}, {"WAR", u"WOAR"}, {"WAS", u"WOAS"}, {"WCM", u"WCOM"}, {"WCP", u"WCOP"}, {"WPB", u"WPUB"},
+    {"WXX", u"WXXX"},
 };
 
 }  // namespace
 
-bool IsFrameId(const BYTE* bytes, size_t length) noexcept {
+bool IsFrameId(const uint8_t* bytes, size_t length) noexcept {
     for (size_t i = 0; i < length; ++i) {
-        const BYTE c = bytes[i];
+        const uint8_t c = bytes[i];
         if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
     }
     return true;
 }
 
-std::wstring FrameIdOf(const BYTE* bytes, int version) {
+std::u16string FrameIdOf(const uint8_t* bytes, int version) {
     if (version == 2) {
         for (const Rename& rename : kRenames) {
             if (std::memcmp(rename.Old, bytes, 3) == 0) return rename.New;
         }
-        return std::wstring(bytes, bytes + 3);
+        return std::u16string(bytes, bytes + 3);
     }
-    return std::wstring(bytes, bytes + 4);
+    return std::u16string(bytes, bytes + 4);
 }

@@ -6,44 +6,44 @@
 
 namespace {
 
-const wchar_t* const kGenres[] = {
-    L"Blues", L"Classic Rock", L"Country", L"Dance", L"Disco", L"Funk", L"Grunge", L"Hip-Hop", L"Jazz", L"Metal",
-    L"New Age", L"Oldies", L"Other", L"Pop", L"R&B", L"Rap", L"Reggae", L"Rock", L"Techno", L"Industrial",
-    L"Alternative", L"Ska", L"Death Metal", L"Pranks", L"Soundtrack", L"Euro-Techno", L"Ambient", L"Trip-Hop",
-    L"Vocal", L"Jazz+Funk", L"Fusion", L"Trance", L"Classical", L"Instrumental", L"Acid", L"House", L"Game",
-    L"Sound Clip", L"Gospel", L"Noise", L"Alternative Rock", L"Bass", L"Soul", L"Punk", L"Space", L"Meditative",
-    L"Instrumental Pop", L"Instrumental Rock", L"Ethnic", L"Gothic", L"Darkwave", L"Techno-Industrial",
-    L"Electronic", L"Pop-Folk", L"Eurodance", L"Dream", L"Southern Rock", L"Comedy", L"Cult", L"Gangsta", L"Top 40",
-    L"Christian Rap", L"Pop/Funk", L"Jungle", L"Native American", L"Cabaret", L"New Wave", L"Psychedelic", L"Rave",
-    L"Showtunes", L"Trailer", L"Lo-Fi", L"Tribal", L"Acid Punk", L"Acid Jazz", L"Polka", L"Retro", L"Musical",
-    L"Rock & Roll", L"Hard Rock",
+const char16_t* const kGenres[] = {
+    u"Blues", u"Classic Rock", u"Country", u"Dance", u"Disco", u"Funk", u"Grunge", u"Hip-Hop", u"Jazz", u"Metal",
+    u"New Age", u"Oldies", u"Other", u"Pop", u"R&B", u"Rap", u"Reggae", u"Rock", u"Techno", u"Industrial",
+    u"Alternative", u"Ska", u"Death Metal", u"Pranks", u"Soundtrack", u"Euro-Techno", u"Ambient", u"Trip-Hop",
+    u"Vocal", u"Jazz+Funk", u"Fusion", u"Trance", u"Classical", u"Instrumental", u"Acid", u"House", u"Game",
+    u"Sound Clip", u"Gospel", u"Noise", u"Alternative Rock", u"Bass", u"Soul", u"Punk", u"Space", u"Meditative",
+    u"Instrumental Pop", u"Instrumental Rock", u"Ethnic", u"Gothic", u"Darkwave", u"Techno-Industrial",
+    u"Electronic", u"Pop-Folk", u"Eurodance", u"Dream", u"Southern Rock", u"Comedy", u"Cult", u"Gangsta", u"Top 40",
+    u"Christian Rap", u"Pop/Funk", u"Jungle", u"Native American", u"Cabaret", u"New Wave", u"Psychedelic", u"Rave",
+    u"Showtunes", u"Trailer", u"Lo-Fi", u"Tribal", u"Acid Punk", u"Acid Jazz", u"Polka", u"Retro", u"Musical",
+    u"Rock & Roll", u"Hard Rock",
     // The extension.
-    L"Folk", L"Folk-Rock", L"National Folk", L"Swing", L"Fast Fusion", L"Bebop", L"Latin", L"Revival", L"Celtic",
-    L"Bluegrass", L"Avantgarde", L"Gothic Rock", L"Progressive Rock", L"Psychedelic Rock", L"Symphonic Rock",
-    L"Slow Rock", L"Big Band", L"Chorus", L"Easy Listening", L"Acoustic", L"Humour", L"Speech", L"Chanson", L"Opera",
-    L"Chamber Music", L"Sonata", L"Symphony", L"Booty Bass", L"Primus", L"Porn Groove", L"Satire", L"Slow Jam",
-    L"Club", L"Tango", L"Samba", L"Folklore", L"Ballad", L"Power Ballad", L"Rhythmic Soul", L"Freestyle", L"Duet",
-    L"Punk Rock", L"Drum Solo", L"A Cappella", L"Euro-House", L"Dance Hall", L"Goa", L"Drum & Bass", L"Club-House",
-    L"Hardcore", L"Terror", L"Indie", L"BritPop", L"Afro-Punk", L"Polsk Punk", L"Beat", L"Christian Gangsta Rap",
-    L"Heavy Metal", L"Black Metal", L"Crossover", L"Contemporary Christian", L"Christian Rock", L"Merengue",
-    L"Salsa", L"Thrash Metal", L"Anime", L"JPop", L"Synthpop", L"Abstract", L"Art Rock", L"Baroque", L"Bhangra",
-    L"Big Beat", L"Breakbeat", L"Chillout", L"Downtempo", L"Dub", L"EBM", L"Eclectic", L"Electro", L"Electroclash",
-    L"Emo", L"Experimental", L"Garage", L"Global", L"IDM", L"Illbient", L"Industro-Goth", L"Jam Band", L"Krautrock",
-    L"Leftfield", L"Lounge", L"Math Rock", L"New Romantic", L"Nu-Breakz", L"Post-Punk", L"Post-Rock", L"Psytrance",
-    L"Shoegaze", L"Space Rock", L"Trop Rock", L"World Music", L"Neoclassical", L"Audiobook", L"Audio Theatre",
-    L"Neue Deutsche Welle", L"Podcast", L"Indie Rock", L"G-Funk", L"Dubstep", L"Garage Rock", L"Psybient",
+    u"Folk", u"Folk-Rock", u"National Folk", u"Swing", u"Fast Fusion", u"Bebop", u"Latin", u"Revival", u"Celtic",
+    u"Bluegrass", u"Avantgarde", u"Gothic Rock", u"Progressive Rock", u"Psychedelic Rock", u"Symphonic Rock",
+    u"Slow Rock", u"Big Band", u"Chorus", u"Easy Listening", u"Acoustic", u"Humour", u"Speech", u"Chanson", u"Opera",
+    u"Chamber Music", u"Sonata", u"Symphony", u"Booty Bass", u"Primus", u"Porn Groove", u"Satire", u"Slow Jam",
+    u"Club", u"Tango", u"Samba", u"Folklore", u"Ballad", u"Power Ballad", u"Rhythmic Soul", u"Freestyle", u"Duet",
+    u"Punk Rock", u"Drum Solo", u"A Cappella", u"Euro-House", u"Dance Hall", u"Goa", u"Drum & Bass", u"Club-House",
+    u"Hardcore", u"Terror", u"Indie", u"BritPop", u"Afro-Punk", u"Polsk Punk", u"Beat", u"Christian Gangsta Rap",
+    u"Heavy Metal", u"Black Metal", u"Crossover", u"Contemporary Christian", u"Christian Rock", u"Merengue",
+    u"Salsa", u"Thrash Metal", u"Anime", u"JPop", u"Synthpop", u"Abstract", u"Art Rock", u"Baroque", u"Bhangra",
+    u"Big Beat", u"Breakbeat", u"Chillout", u"Downtempo", u"Dub", u"EBM", u"Eclectic", u"Electro", u"Electroclash",
+    u"Emo", u"Experimental", u"Garage", u"Global", u"IDM", u"Illbient", u"Industro-Goth", u"Jam Band", u"Krautrock",
+    u"Leftfield", u"Lounge", u"Math Rock", u"New Romantic", u"Nu-Breakz", u"Post-Punk", u"Post-Rock", u"Psytrance",
+    u"Shoegaze", u"Space Rock", u"Trop Rock", u"World Music", u"Neoclassical", u"Audiobook", u"Audio Theatre",
+    u"Neue Deutsche Welle", u"Podcast", u"Indie Rock", u"G-Funk", u"Dubstep", u"Garage Rock", u"Psybient",
 };
 static_assert(sizeof kGenres / sizeof kGenres[0] == 192, "genres 0 to 191");
 
 // The genre a reference names: a number of the list, "RX" or "CR"; null for anything else.
-const wchar_t* ReferencedGenre(const std::wstring& reference) {
-    if (reference == L"RX") return L"Remix";
-    if (reference == L"CR") return L"Cover";
+const char16_t* ReferencedGenre(const std::u16string& reference) {
+    if (reference == u"RX") return u"Remix";
+    if (reference == u"CR") return u"Cover";
     if (reference.empty() || reference.size() > 3) return nullptr;
     unsigned number = 0;
-    for (wchar_t c : reference) {
-        if (c < L'0' || c > L'9') return nullptr;
-        number = number * 10 + static_cast<unsigned>(c - L'0');
+    for (char16_t c : reference) {
+        if (c < u'0' || c > u'9') return nullptr;
+        number = number * 10 + static_cast<unsigned>(c - u'0');
     }
     return GenreName(number);
 }
@@ -51,21 +51,21 @@ const wchar_t* ReferencedGenre(const std::wstring& reference) {
 // One value: a bare reference, references in parentheses with an optional name after
 // them (the name wins: it refines the references), "((" for a name that starts with "(",
 // or a plain name.
-void ResolveValue(const std::wstring& value, std::vector<std::wstring>& genres) {
-    if (const wchar_t* name = ReferencedGenre(value)) {
+void ResolveValue(const std::u16string& value, std::vector<std::u16string>& genres) {
+    if (const char16_t* name = ReferencedGenre(value)) {
         genres.emplace_back(name);
         return;
     }
-    if (value.compare(0, 2, L"((") == 0) {
+    if (value.compare(0, 2, u"((") == 0) {
         genres.push_back(value.substr(1));
         return;
     }
-    std::vector<std::wstring> referenced;
+    std::vector<std::u16string> referenced;
     size_t at = 0;
-    while (at < value.size() && value[at] == L'(') {
-        const size_t close = value.find(L')', at);
-        if (close == std::wstring::npos) break;
-        const wchar_t* name = ReferencedGenre(value.substr(at + 1, close - at - 1));
+    while (at < value.size() && value[at] == u'(') {
+        const size_t close = value.find(u')', at);
+        if (close == std::u16string::npos) break;
+        const char16_t* name = ReferencedGenre(value.substr(at + 1, close - at - 1));
         if (name == nullptr) break;
         referenced.emplace_back(name);
         at = close + 1;
@@ -79,17 +79,17 @@ void ResolveValue(const std::wstring& value, std::vector<std::wstring>& genres) 
 
 }  // namespace
 
-const wchar_t* GenreName(unsigned index) noexcept {
+const char16_t* GenreName(unsigned index) noexcept {
     return index < sizeof kGenres / sizeof kGenres[0] ? kGenres[index] : nullptr;
 }
 
-std::wstring ResolveGenres(const std::vector<std::wstring>& values) {
-    std::vector<std::wstring> genres;
-    for (const std::wstring& value : values) ResolveValue(value, genres);
+std::u16string ResolveGenres(const std::vector<std::u16string>& values) {
+    std::vector<std::u16string> genres;
+    for (const std::u16string& value : values) ResolveValue(value, genres);
     // "(17)" beside "Rock" names one genre, not two.
-    std::set<std::wstring> seen;
-    std::vector<std::wstring> distinct;
-    for (std::wstring& genre : genres) {
+    std::set<std::u16string> seen;
+    std::vector<std::u16string> distinct;
+    for (std::u16string& genre : genres) {
         if (seen.insert(genre).second) distinct.push_back(std::move(genre));
     }
     return JoinValues(std::move(distinct));

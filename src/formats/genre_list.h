@@ -5,8 +5,8 @@
 #include <vector>
 
 // The name of genre number index; null past the end of the list (255 means "none").
-const wchar_t* GenreName(unsigned index) noexcept;
+const char16_t* GenreName(unsigned index) noexcept;
 
 // The genre a TCON frame's values name, references resolved: "(17)", "17" and
 // "(17)Rock" all give "Rock", "(RX)" "Remix", "(CR)" "Cover"; several values joined "; ".
-std::wstring ResolveGenres(const std::vector<std::wstring>& values);
+std::u16string ResolveGenres(const std::vector<std::u16string>& values);

@@ -17,7 +17,7 @@ constexpr int kMostFramesWalked = 65536;
 
 // One frame as its header describes it.
 struct FrameHeader {
-    std::wstring Id;
+    std::u16string Id;
     uint32_t Size = 0;      // bytes after the header, extra header bytes included
     size_t ExtraBytes = 0;  // group id, encryption method, data length before the body
     bool Skipped = false;   // compressed or encrypted: nothing of it can be read
@@ -27,10 +27,10 @@ struct FrameHeader {
 
 enum class FrameKind { Other, Text, Comment, Picture };
 
-FrameKind KindOf(const std::wstring& id) {
-    if (id == L"COMM") return FrameKind::Comment;
-    if (id == L"APIC") return FrameKind::Picture;
-    if (id[0] == L'T') return FrameKind::Text;
+FrameKind KindOf(const std::u16string& id) {
+    if (id == u"COMM") return FrameKind::Comment;
+    if (id == u"APIC") return FrameKind::Picture;
+    if (id[0] == u'T') return FrameKind::Text;
     return FrameKind::Other;
 }
 
@@ -39,7 +39,7 @@ FrameKind KindOf(const std::wstring& id) {
 bool LandsOnFrame(TagStream& stream, uint64_t next) {
     if (next == stream.RawEnd()) return true;
     if (next > stream.RawEnd()) return false;
-    BYTE bytes[4] = {};
+    uint8_t bytes[4] = {};
     const size_t count = static_cast<size_t>(std::min<uint64_t>(4, stream.RawEnd() - next));
     if (!stream.PeekRaw(next, bytes, count)) return false;
     return bytes[0] == 0 || (count == 4 && IsFrameId(bytes, 4));
@@ -48,7 +48,7 @@ bool LandsOnFrame(TagStream& stream, uint64_t next) {
 // 2.4 stores frame sizes syncsafe, but widespread encoders wrote plain integers there:
 // where the syncsafe reading does not lead to a next frame and the plain one does, the
 // plain one is meant.
-uint32_t ChooseFrameSize(TagStream& stream, const BYTE* sizeBytes) {
+uint32_t ChooseFrameSize(TagStream& stream, const uint8_t* sizeBytes) {
     const uint32_t plain = ReadBigEndian(sizeBytes, 4);
     uint32_t syncsafe = 0;
     const bool valid = ReadSyncsafe(sizeBytes, &syncsafe);
@@ -63,14 +63,14 @@ uint32_t ChooseFrameSize(TagStream& stream, const BYTE* sizeBytes) {
 bool ReadFrameHeader(TagStream& stream, const Id3v2Header& tag, FrameHeader& frame) {
     const int version = tag.Version;
     const size_t headerSize = version == 2 ? 6 : 10;
-    BYTE bytes[10];
+    uint8_t bytes[10];
     if (stream.Read(bytes, headerSize) < headerSize || !IsFrameId(bytes, version == 2 ? 3 : 4)) return false;
     frame.Id = FrameIdOf(bytes, version);
     if (version == 2) {
         frame.Size = ReadBigEndian(bytes + 3, 3);
         return true;
     }
-    const BYTE format = bytes[9];
+    const uint8_t format = bytes[9];
     if (version == 3) {
         frame.Size = ReadBigEndian(bytes + 4, 4);
         frame.Skipped = (format & 0xC0) != 0;
@@ -87,7 +87,7 @@ bool ReadFrameHeader(TagStream& stream, const Id3v2Header& tag, FrameHeader& fra
 
 // The extended header is passed over: nothing in it changes what the frames say.
 bool SkipExtendedHeader(TagStream& stream, int version) {
-    BYTE sizeBytes[4];
+    uint8_t sizeBytes[4];
     if (stream.Read(sizeBytes, 4) < 4) return false;
     uint32_t size = 0;
     if (version == 3) {
@@ -112,7 +112,7 @@ public:
         if (kind == FrameKind::Other || frame.Skipped || frame.Size < frame.ExtraBytes) return 0;
         if (kind == FrameKind::Picture && !assembly_.WantsPicture()) return 0;
         if (kind != FrameKind::Picture && frame.Size > TagAssembly::kLargestTextFrame) return 0;
-        BYTE extra[6] = {};
+        uint8_t extra[6] = {};
         if (stream_.Read(extra, frame.ExtraBytes) < frame.ExtraBytes) return frame.ExtraBytes;
         dataLength_ = 0;
         if (frame.HasDataLength && !ReadSyncsafe(extra + frame.ExtraBytes - 4, &dataLength_)) return frame.ExtraBytes;
@@ -185,7 +185,7 @@ private:
     TagStream& stream_;
     const Id3v2Header& tag_;
     TagAssembly& assembly_;
-    std::vector<BYTE> body_;
+    std::vector<uint8_t> body_;
     uint32_t dataLength_ = 0;
 };
 

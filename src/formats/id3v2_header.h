@@ -1,12 +1,10 @@
 // The 10-byte header ("ID3") and footer ("3DI") of an ID3v2 tag.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 
 struct Id3v2Header {
     int Version = 0;      // 2, 3 or 4; other versions are sized but not read
-    BYTE Flags = 0;
+    uint8_t Flags = 0;
     uint32_t Size = 0;    // the bytes after the header, less a footer
 
     bool Unsynchronised() const noexcept { return (Flags & 0x80) != 0; }
@@ -20,9 +18,9 @@ struct Id3v2Header {
 };
 
 // A 28-bit number stored 7 bits a byte; false when a byte has its top bit set.
-bool ReadSyncsafe(const BYTE* bytes, uint32_t* value) noexcept;
-uint32_t ReadBigEndian(const BYTE* bytes, int count) noexcept;
+bool ReadSyncsafe(const uint8_t* bytes, uint32_t* value) noexcept;
+uint32_t ReadBigEndian(const uint8_t* bytes, int count) noexcept;
 
 // The header at bytes (10 of them), marked by "ID3"; or the footer, marked by "3DI".
-bool ParseId3v2Header(const BYTE* bytes, Id3v2Header& header) noexcept;
-bool ParseId3v2Footer(const BYTE* bytes, Id3v2Header& header) noexcept;
+bool ParseId3v2Header(const uint8_t* bytes, Id3v2Header& header) noexcept;
+bool ParseId3v2Footer(const uint8_t* bytes, Id3v2Header& header) noexcept;

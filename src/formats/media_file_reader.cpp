@@ -26,15 +26,10 @@ constexpr size_t kCopyChunk = 64 * 1024;
 
 class MediaFileReader {
 public:
-    MediaFileReader(HANDLE file, MediaTags& tags) : file_(file), tags_(tags), assembly_(tags) {}
+    MediaFileReader(MediaSource& file, MediaTags& tags) : file_(file), tags_(tags), assembly_(tags) {}
 
-    bool Read(DWORD* error) {
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file_, &size)) {
-            *error = GetLastError();
-            return false;
-        }
-        size_ = static_cast<uint64_t>(size.QuadPart);
+    bool Read(uint32_t* error) {
+        if (!file_.GetSize(&size_, error)) return false;
         audioEnd_ = size_;
         if (!ReadRegion(file_, 0, static_cast<size_t>(std::min<uint64_t>(size_, kFirstRead)), head_, error) ||
             !ReadLeadingTag(error) || !ReadTrailingTags(error)) {
@@ -49,7 +44,7 @@ public:
     }
 
 private:
-    bool ReadLeadingTag(DWORD* error) {
+    bool ReadLeadingTag(uint32_t* error) {
         Id3v2Header header;
         if (head_.Bytes.size() < 10 || !ParseId3v2Header(head_.Bytes.data(), header)) return true;
         // A tag of an unknown version is not read, but its audio still follows it.
@@ -63,7 +58,7 @@ private:
 
     // The ID3v1 tag in the last 128 bytes, and an ID3v2.4 tag appended before it (or at
     // the very end) that its footer announces.
-    bool ReadTrailingTags(DWORD* error) {
+    bool ReadTrailingTags(uint32_t* error) {
         const uint64_t tailStart = size_ - std::min<uint64_t>(size_, kTailSize);
         FileRegion own;
         const FileRegion* tail = &head_;
@@ -72,7 +67,7 @@ private:
             tail = &own;
         }
         if (size_ >= leadingEnd_ + 128 && tail->Covers(size_ - 128, size_) &&
-            ParseId3v1Tag(tail->At(size_ - 128), id3v1_)) {
+            ParseId3v1Tag(tail->At(size_ - 128), file_, id3v1_)) {
             hasId3v1_ = true;
             audioEnd_ = size_ - 128;
         }
@@ -84,7 +79,7 @@ private:
         return ReadAppendedTag(audioEnd_ - footer.TotalSize(), footer, error);
     }
 
-    bool ReadAppendedTag(uint64_t start, const Id3v2Header& footer, DWORD* error) {
+    bool ReadAppendedTag(uint64_t start, const Id3v2Header& footer, uint32_t* error) {
         const size_t read = footer.TotalSize() <= kWholeTagLimit ? static_cast<size_t>(footer.TotalSize()) : 10;
         FileRegion tag;
         if (!ReadRegion(file_, start, read, tag, error)) return false;
@@ -94,12 +89,12 @@ private:
             return true;
         }
         audioEnd_ = start;
-        if (tagTypes_ != L"ID3v2.4") AddTagType(4);
+        if (tagTypes_ != u"ID3v2.4") AddTagType(4);
         return ReadTag(header, start, tag, error);
     }
 
     // The frames of the tag whose header is at start; bytes that region holds are not read again.
-    bool ReadTag(const Id3v2Header& header, uint64_t start, const FileRegion& region, DWORD* error) {
+    bool ReadTag(const Id3v2Header& header, uint64_t start, const FileRegion& region, uint32_t* error) {
         const uint64_t end = std::min(start + 10 + header.Size, size_);
         // 2.4 unsynchronises frame by frame, the versions before it the tag as a whole.
         TagStream stream(file_, start + 10, end, header.Unsynchronised() && header.Version < 4, &region);
@@ -114,7 +109,7 @@ private:
     // Where the ID3v2 tags lack a field, the ID3v1 tag gives it.
     void FillFromId3v1() {
         if (!hasId3v1_) return;
-        const std::pair<std::wstring*, std::wstring*> texts[] = {{&tags_.Title, &id3v1_.Title},
+        const std::pair<std::u16string*, std::u16string*> texts[] = {{&tags_.Title, &id3v1_.Title},
                                                                  {&tags_.Artist, &id3v1_.Artist},
                                                                  {&tags_.Album, &id3v1_.Album},
                                                                  {&tags_.Comment, &id3v1_.Comment},
@@ -129,7 +124,7 @@ private:
 
     // The first frame after the leading tag: looked for in the bytes at hand, and only
     // when they do not settle it in a window read for it.
-    bool ReadAudio(DWORD* error) {
+    bool ReadAudio(uint32_t* error) {
         if (leadingEnd_ >= audioEnd_) return true;
         const uint64_t length = audioEnd_ - leadingEnd_;
         const uint64_t needed = std::min<uint64_t>(length, kFrameSearchBytes);
@@ -164,11 +159,11 @@ private:
 
     // 2, 3, 4 for ID3v2, 1 and 11 for ID3v1 and ID3v1.1.
     void AddTagType(int version) {
-        if (!tagTypes_.empty()) tagTypes_ += L' ';
-        tagTypes_ += version == 1 ? L"ID3v1" : version == 11 ? L"ID3v1.1" : L"ID3v2." + std::to_wstring(version);
+        if (!tagTypes_.empty()) tagTypes_ += u' ';
+        tagTypes_ += version == 1 ? u"ID3v1" : version == 11 ? u"ID3v1.1" : u"ID3v2." + std::u16string(1, static_cast<char16_t>(u'0' + version));
     }
 
-    HANDLE file_;
+    MediaSource& file_;
     MediaTags& tags_;
     TagAssembly assembly_;
     uint64_t size_ = 0;
@@ -177,12 +172,12 @@ private:
     uint64_t audioEnd_ = 0;
     Id3v1Tag id3v1_;
     bool hasId3v1_ = false;
-    std::wstring tagTypes_;
+    std::u16string tagTypes_;
 };
 
 }  // namespace
 
-bool ReadMediaFile(HANDLE file, MediaTags& out, DWORD* error) {
+bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
     out.Clear();
     *error = 0;
     MediaFileReader reader(file, out);
@@ -191,25 +186,28 @@ bool ReadMediaFile(HANDLE file, MediaTags& out, DWORD* error) {
     return false;
 }
 
-bool CopyPicture(HANDLE source, const MediaTags& tags, HANDLE target) {
-    if (!tags.HasPicture()) return false;
+PictureCopy CopyPicture(MediaSource& source, const MediaTags& tags, ByteSink& target, uint32_t* error) {
+    *error = 0;
+    if (!tags.HasPicture()) return PictureCopy::NoPicture;
     const PictureLocation& picture = tags.Picture;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(source, &size) || static_cast<uint64_t>(size.QuadPart) != picture.FileSize) return false;
+    uint64_t size = 0;
+    if (!source.GetSize(&size, error)) return PictureCopy::ReadFailed;
+    if (size != picture.FileSize) return PictureCopy::Changed;
     TagStream stream(source, picture.RawStart, picture.RawEnd, picture.Unsynchronised, nullptr);
     stream.Seek({picture.RawStart, picture.AfterFF});
-    if (stream.Skip(picture.Skip) != picture.Skip) return false;
-    std::vector<BYTE> chunk(kCopyChunk);
+    std::vector<uint8_t> chunk(kCopyChunk);
     uint64_t left = picture.Size;
-    while (left > 0) {
+    const bool skipped = stream.Skip(picture.Skip) == picture.Skip;
+    while (skipped && left > 0) {
         const size_t read = stream.Read(chunk.data(), static_cast<size_t>(std::min<uint64_t>(left, kCopyChunk)));
         if (read == 0) break;
-        DWORD written = 0;
-        if (!WriteFile(target, chunk.data(), static_cast<DWORD>(read), &written, nullptr) || written != read) {
-            return false;
-        }
+        if (!target.Write(chunk.data(), read, error)) return PictureCopy::WriteFailed;
         left -= read;
     }
-    if (stream.Failed() || stream.Truncated()) return false;
-    return picture.Size == PictureLocation::kUnknownSize || left == 0;
+    if (stream.Failed()) {
+        *error = stream.Error();
+        return PictureCopy::ReadFailed;
+    }
+    const bool whole = skipped && !stream.Truncated() && (picture.Size == PictureLocation::kUnknownSize || left == 0);
+    return whole ? PictureCopy::Copied : PictureCopy::Changed;
 }

@@ -1,8 +1,6 @@
 // What a media file says about itself: its tags' texts and numbers, the properties of its
 // audio, and where its picture lies.  Knows nothing of COM; a TagFile object holds one.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 #include <map>
 #include <string>
@@ -23,23 +21,23 @@ struct PictureLocation {
     uint64_t Size = kUnknownSize;
     bool Unsynchronised = false;
     bool AfterFF = false;
-    BYTE Type = 0;  // 3 is the front cover
+    uint8_t Type = 0;  // 3 is the front cover
 };
 
 struct MediaTags {
-    std::wstring Title, Artist, Album, AlbumArtist, Composer, Comment, Genre;
+    std::u16string Title, Artist, Album, AlbumArtist, Composer, Comment, Genre;
     long Year = 0, Track = 0, TrackCount = 0, Disc = 0, DiscCount = 0;
     double Duration = 0;  // seconds of audio
     long Bitrate = 0, SampleRate = 0, Channels = 0;  // kbit/s (average for VBR), Hz, 1 or 2; 0 when no audio
-    std::wstring TagTypes;  // "ID3v2.3 ID3v1.1", "" for none
+    std::u16string TagTypes;  // "ID3v2.3 ID3v1.1", "" for none
 
     // Every text frame under its 2.3/2.4 identifier ("TBPM", "TXXX:description"), the
     // first of each; its values joined "; ".
-    std::map<std::wstring, std::wstring> Texts;
+    std::map<std::u16string, std::u16string> Texts;
     bool PictureFound = false;
     PictureLocation Picture;
 
     void Clear() { *this = MediaTags(); }
-    const std::wstring* FindText(const std::wstring& frameId) const;  // null when absent
+    const std::u16string* FindText(const std::u16string& frameId) const;  // null when absent
     bool HasPicture() const noexcept { return PictureFound; }
 };

@@ -15,7 +15,7 @@ const long kSampleRates[3] = {44100, 48000, 32000};
 
 }  // namespace
 
-bool ParseMpegFrame(const BYTE* bytes, MpegFrame& frame) noexcept {
+bool ParseMpegFrame(const uint8_t* bytes, MpegFrame& frame) noexcept {
     if (bytes[0] != 0xFF || (bytes[1] & 0xE0) != 0xE0) return false;
     const int versionBits = (bytes[1] >> 3) & 3;
     const int layerBits = (bytes[1] >> 1) & 3;

@@ -1,7 +1,5 @@
 // The 4-byte header of an MPEG audio frame (MPEG-1, 2 and 2.5; Layers I, II and III).
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 
 struct MpegFrame {
@@ -24,4 +22,4 @@ constexpr uint32_t kLongestMpegFrame = 2881;
 
 // False for anything but a valid header; free-format frames, whose length no header
 // gives, are not taken.
-bool ParseMpegFrame(const BYTE* bytes, MpegFrame& frame) noexcept;
+bool ParseMpegFrame(const uint8_t* bytes, MpegFrame& frame) noexcept;

@@ -6,9 +6,9 @@
 
 namespace {
 
-std::wstring TextOf(const MediaTags& tags, const wchar_t* id) {
-    const std::wstring* text = tags.FindText(id);
-    return text != nullptr ? *text : std::wstring();
+std::u16string TextOf(const MediaTags& tags, const char16_t* id) {
+    const std::u16string* text = tags.FindText(id);
+    return text != nullptr ? *text : std::u16string();
 }
 
 }  // namespace
@@ -22,12 +22,12 @@ bool TagAssembly::Keep(size_t characters) noexcept {
 
 void TagAssembly::AddText(TextFrame&& frame, int version) {
     if (tags_.Texts.count(frame.Key) != 0) return;
-    const bool genre = frame.Key == L"TCON";
-    std::wstring genres = genre ? ResolveGenres(frame.Values) : std::wstring();
-    std::wstring text = JoinValues(std::move(frame.Values));
+    const bool genre = frame.Key == u"TCON";
+    std::u16string genres = genre ? ResolveGenres(frame.Values) : std::u16string();
+    std::u16string text = JoinValues(std::move(frame.Values));
     if (!Keep(frame.Key.size() + text.size())) return;
     // Each version keeps its year in a frame of its own, and only there.
-    const wchar_t* yearFrame = version == 4 ? L"TDRC" : L"TYER";
+    const char16_t* yearFrame = version == 4 ? u"TDRC" : u"TYER";
     if (frame.Key == yearFrame && tags_.Year == 0) tags_.Year = ParseYear(text);
     if (genre) tags_.Genre = std::move(genres);
     tags_.Texts.emplace(std::move(frame.Key), std::move(text));
@@ -35,7 +35,7 @@ void TagAssembly::AddText(TextFrame&& frame, int version) {
 
 void TagAssembly::AddComment(CommentFrame&& frame) {
     if (commentFound_ || !frame.Description.empty()) return;
-    std::wstring text = JoinValues(std::move(frame.Values));
+    std::u16string text = JoinValues(std::move(frame.Values));
     if (!Keep(text.size())) return;
     commentFound_ = true;
     tags_.Comment = std::move(text);
@@ -48,11 +48,11 @@ void TagAssembly::AddPicture(const PictureLocation& picture) noexcept {
 }
 
 void TagAssembly::Finish() {
-    tags_.Title = TextOf(tags_, L"TIT2");
-    tags_.Artist = TextOf(tags_, L"TPE1");
-    tags_.Album = TextOf(tags_, L"TALB");
-    tags_.AlbumArtist = TextOf(tags_, L"TPE2");
-    tags_.Composer = TextOf(tags_, L"TCOM");
-    ParseNumberPair(TextOf(tags_, L"TRCK"), &tags_.Track, &tags_.TrackCount);
-    ParseNumberPair(TextOf(tags_, L"TPOS"), &tags_.Disc, &tags_.DiscCount);
+    tags_.Title = TextOf(tags_, u"TIT2");
+    tags_.Artist = TextOf(tags_, u"TPE1");
+    tags_.Album = TextOf(tags_, u"TALB");
+    tags_.AlbumArtist = TextOf(tags_, u"TPE2");
+    tags_.Composer = TextOf(tags_, u"TCOM");
+    ParseNumberPair(TextOf(tags_, u"TRCK"), &tags_.Track, &tags_.TrackCount);
+    ParseNumberPair(TextOf(tags_, u"TPOS"), &tags_.Disc, &tags_.DiscCount);
 }

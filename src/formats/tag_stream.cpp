@@ -9,16 +9,16 @@ constexpr size_t kChunk = 64 * 1024;
 
 }  // namespace
 
-TagStream::TagStream(HANDLE file, uint64_t begin, uint64_t end, bool unsynchronised,
+TagStream::TagStream(MediaSource& source, uint64_t begin, uint64_t end, bool unsynchronised,
                      const FileRegion* preloaded) noexcept
-    : file_(file), raw_(begin), end_(std::max(begin, end)), unsynchronised_(unsynchronised), preloaded_(preloaded) {}
+    : source_(source), raw_(begin), end_(std::max(begin, end)), unsynchronised_(unsynchronised), preloaded_(preloaded) {}
 
 void TagStream::Seek(StreamMark mark) noexcept {
     raw_ = std::min(mark.RawOffset, end_);
     afterFF_ = mark.AfterFF;
 }
 
-const BYTE* TagStream::Available(size_t* count) {
+const uint8_t* TagStream::Available(size_t* count) {
     *count = 0;
     if (raw_ >= end_ || failed_ || truncated_) return nullptr;
     const FileRegion* region = nullptr;
@@ -28,7 +28,7 @@ const BYTE* TagStream::Available(size_t* count) {
         region = &chunk_;
     } else {
         const size_t size = static_cast<size_t>(std::min<uint64_t>(kChunk, end_ - raw_));
-        if (!ReadRegion(file_, raw_, size, chunk_, &error_)) {
+        if (!ReadRegion(source_, raw_, size, chunk_, &error_)) {
             failed_ = true;
             return nullptr;
         }
@@ -42,7 +42,7 @@ const BYTE* TagStream::Available(size_t* count) {
     return region->At(raw_);
 }
 
-size_t TagStream::Read(BYTE* out, size_t count) {
+size_t TagStream::Read(uint8_t* out, size_t count) {
     size_t done = 0;
     if (!unsynchronised_) {
         // Passing over needs no bytes at all: a large frame is skipped by position.
@@ -53,7 +53,7 @@ size_t TagStream::Read(BYTE* out, size_t count) {
         }
         while (done < count) {
             size_t available = 0;
-            const BYTE* bytes = Available(&available);
+            const uint8_t* bytes = Available(&available);
             if (bytes == nullptr) break;
             const size_t n = std::min(available, count - done);
             std::memcpy(out + done, bytes, n);
@@ -64,11 +64,11 @@ size_t TagStream::Read(BYTE* out, size_t count) {
     }
     while (done < count) {
         size_t available = 0;
-        const BYTE* bytes = Available(&available);
+        const uint8_t* bytes = Available(&available);
         if (bytes == nullptr) break;
         size_t used = 0;
         while (used < available && done < count) {
-            const BYTE b = bytes[used++];
+            const uint8_t b = bytes[used++];
             if (afterFF_ && b == 0) {
                 afterFF_ = false;
                 continue;
@@ -82,7 +82,7 @@ size_t TagStream::Read(BYTE* out, size_t count) {
     return done;
 }
 
-bool TagStream::PeekRaw(uint64_t offset, BYTE* out, size_t count) {
+bool TagStream::PeekRaw(uint64_t offset, uint8_t* out, size_t count) {
     if (offset > end_ || count > end_ - offset) return false;
     for (const FileRegion* region : {preloaded_, static_cast<const FileRegion*>(&chunk_)}) {
         if (region != nullptr && region->Covers(offset, offset + count)) {
@@ -90,7 +90,7 @@ bool TagStream::PeekRaw(uint64_t offset, BYTE* out, size_t count) {
             return true;
         }
     }
-    DWORD read = 0;
-    DWORD error = 0;
-    return ReadFileAt(file_, offset, out, static_cast<DWORD>(count), &read, &error) && read == count;
+    size_t read = 0;
+    uint32_t error = 0;
+    return source_.ReadAt(offset, out, count, &read, &error) && read == count;
 }

@@ -4,8 +4,6 @@
 // where it holds them, else from the file in bounded chunks, so that a tag of any size is
 // walked in fixed memory and a frame nobody needs is passed by position, unread.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 
 #include "formats/file_region.h"
@@ -19,13 +17,13 @@ struct StreamMark {
 
 class TagStream {
 public:
-    // The raw run [begin, end) of file; preloaded may hold some or all of it (or be null).
-    TagStream(HANDLE file, uint64_t begin, uint64_t end, bool unsynchronised, const FileRegion* preloaded) noexcept;
+    // The raw run [begin, end) of source; preloaded may hold some or all of it (or be null).
+    TagStream(MediaSource& source, uint64_t begin, uint64_t end, bool unsynchronised, const FileRegion* preloaded) noexcept;
     TagStream(const TagStream&) = delete;
     TagStream& operator=(const TagStream&) = delete;
 
     // Up to count bytes into out (null: passed over); returns how many there were.
-    size_t Read(BYTE* out, size_t count);
+    size_t Read(uint8_t* out, size_t count);
     size_t Skip(size_t count) { return Read(nullptr, count); }
     // Continues from mark, a point of this run.
     void Seek(StreamMark mark) noexcept;
@@ -36,20 +34,20 @@ public:
     uint64_t RawEnd() const noexcept { return end_; }
     // The raw bytes [offset, offset + count) of the run without moving; false where the
     // run or the file ends sooner.
-    bool PeekRaw(uint64_t offset, BYTE* out, size_t count);
+    bool PeekRaw(uint64_t offset, uint8_t* out, size_t count);
 
     // A read of the file failed (the system's error in Error()) or the file ended before
     // the run did.
     bool Failed() const noexcept { return failed_; }
     bool Truncated() const noexcept { return truncated_; }
-    DWORD Error() const noexcept { return error_; }
+    uint32_t Error() const noexcept { return error_; }
 
 private:
     // The bytes in memory from raw_ on, at least one, reading a chunk when needed; null at
     // the end of the run or of the file.
-    const BYTE* Available(size_t* count);
+    const uint8_t* Available(size_t* count);
 
-    HANDLE file_;
+    MediaSource& source_;
     uint64_t raw_;
     uint64_t end_;
     bool unsynchronised_;
@@ -58,5 +56,5 @@ private:
     FileRegion chunk_;
     bool failed_ = false;
     bool truncated_ = false;
-    DWORD error_ = 0;
+    uint32_t error_ = 0;
 };

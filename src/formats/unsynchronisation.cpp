@@ -1,10 +1,10 @@
 #include "formats/unsynchronisation.h"
 
-size_t RemoveUnsynchronisation(BYTE* bytes, size_t size) noexcept {
+size_t RemoveUnsynchronisation(uint8_t* bytes, size_t size) noexcept {
     size_t kept = 0;
-    BYTE previous = 0;
+    uint8_t previous = 0;
     for (size_t i = 0; i < size; ++i) {
-        const BYTE b = bytes[i];
+        const uint8_t b = bytes[i];
         if (!(b == 0 && previous == 0xFF)) bytes[kept++] = b;
         previous = b;
     }

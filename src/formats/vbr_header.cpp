@@ -12,7 +12,7 @@ uint32_t XingOffset(const MpegFrame& frame) noexcept {
     return frame.Channels == 1 ? 4 + 9 : 4 + 17;
 }
 
-bool ParseXing(const BYTE* bytes, const MpegFrame& frame, VbrHeader& header) noexcept {
+bool ParseXing(const uint8_t* bytes, const MpegFrame& frame, VbrHeader& header) noexcept {
     const uint32_t at = XingOffset(frame);
     if (frame.Layer != 3 || at + 12 > frame.Length) return false;
     const bool variable = std::memcmp(bytes + at, "Xing", 4) == 0;
@@ -23,7 +23,7 @@ bool ParseXing(const BYTE* bytes, const MpegFrame& frame, VbrHeader& header) noe
     return true;
 }
 
-bool ParseVbri(const BYTE* bytes, const MpegFrame& frame, VbrHeader& header) noexcept {
+bool ParseVbri(const uint8_t* bytes, const MpegFrame& frame, VbrHeader& header) noexcept {
     // Always 32 bytes after the frame header: "VBRI", version, delay, quality, bytes, frames.
     const uint32_t at = 4 + 32;
     if (at + 18 > frame.Length || std::memcmp(bytes + at, "VBRI", 4) != 0) return false;
@@ -34,7 +34,7 @@ bool ParseVbri(const BYTE* bytes, const MpegFrame& frame, VbrHeader& header) noe
 
 }  // namespace
 
-bool ParseVbrHeader(const BYTE* bytes, const MpegFrame& frame, VbrHeader& header) noexcept {
+bool ParseVbrHeader(const uint8_t* bytes, const MpegFrame& frame, VbrHeader& header) noexcept {
     header = VbrHeader();
     return ParseXing(bytes, frame, header) || ParseVbri(bytes, frame, header);
 }

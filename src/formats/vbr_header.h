@@ -1,8 +1,6 @@
 // The headers that encoders put in a stream's first frame to count its frames: Xing
 // ("Xing" for VBR, "Info" for CBR, as LAME writes them) and Fraunhofer's VBRI.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 
 #include "formats/mpeg_frame.h"
@@ -14,4 +12,4 @@ struct VbrHeader {
 
 // The header inside the frame at bytes (the whole frame, frame.Length bytes); false when
 // the frame carries none.
-bool ParseVbrHeader(const BYTE* bytes, const MpegFrame& frame, VbrHeader& header) noexcept;
+bool ParseVbrHeader(const uint8_t* bytes, const MpegFrame& frame, VbrHeader& header) noexcept;

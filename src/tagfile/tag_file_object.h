@@ -15,6 +15,7 @@
 #include <string>
 
 #include "automation/tarvik.h"
+#include "formats/media_file_reader.h"
 #include "formats/media_tags.h"
 #include "module/interface_table.h"
 #include "module/module_lock_holder.h"
@@ -89,13 +90,15 @@ private:
     ~TagFileObject();
 
     // A text of the record as a new BSTR, read under the lock.
-    HRESULT CopyText(const std::wstring MediaTags::*field, BSTR* value);
+    HRESULT CopyText(const std::u16string MediaTags::*field, BSTR* value);
     // A number of the record, read under the lock.
     template <class Number>
     HRESULT CopyNumber(Number MediaTags::*field, Number* value);
     // Raises error information "<action> "<path>": <reason>" (the system's text for code
     // when reason is null) and returns code.
     HRESULT FailWithPath(HRESULT code, const wchar_t* action, const wchar_t* path, const wchar_t* reason);
+    // Raises the error information of a picture that was not copied to target.
+    HRESULT FailPictureCopy(PictureCopy copy, uint32_t error, const wchar_t* target);
 
     OwnUnknown Own{*this};
     IUnknown* Controlling;  // Own, or the outer object of an aggregate (not counted)

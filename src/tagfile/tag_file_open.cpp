@@ -8,6 +8,7 @@
 #include <new>
 
 #include "formats/media_file_reader.h"
+#include "tagfile/disk_file_source.h"
 #include "support/disk_file.h"
 #include "support/interface_ptr.h"
 #include "support/last_error.h"
@@ -65,8 +66,9 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Open(BSTR path) {
         const UniqueHandle file = OpenDiskFileForReading(name, &code);
         if (code == kNotAFileOnADisk) return FailWithPath(code, L"Cannot open", name, L"it is not a file on a disk");
         if (!file.IsValid()) return FailWithPath(code, L"Cannot open", name, nullptr);
-        DWORD error = 0;
-        if (!ReadMediaFile(file.Get(), Tags, &error)) {
+        DiskFileSource source(file.Get());
+        uint32_t error = 0;
+        if (!ReadMediaFile(source, Tags, &error)) {
             return FailWithPath(error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL, L"Cannot read", name, nullptr);
         }
         Path = name;
@@ -94,22 +96,38 @@ HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* sa
         UniqueHandle written(
             CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!written.IsValid()) return FailWithPath(LastErrorResult(), L"Cannot write", target, nullptr);
-        const wchar_t* reason = nullptr;
-        if (!CopyPicture(source.Get(), Tags, written.Get())) {
-            code = LastErrorResult();
-            reason = L"the picture could not be copied";
-        }
+        DiskFileSource reader(source.Get());
+        DiskFileSink writer(written.Get());
+        uint32_t error = 0;
+        const PictureCopy copy = CopyPicture(reader, Tags, writer, &error);
         written.Reset();
-        if (reason == nullptr && !MoveFileExW(partial.c_str(), target, MOVEFILE_REPLACE_EXISTING)) {
-            code = LastErrorResult();
+        if (copy == PictureCopy::Copied && !MoveFileExW(partial.c_str(), target, MOVEFILE_REPLACE_EXISTING)) {
+            error = GetLastError();
+            code = HRESULT_FROM_WIN32(error);
         }
-        if (FAILED(code)) {
+        if (copy != PictureCopy::Copied || FAILED(code)) {
             DeleteFileW(partial.c_str());
-            return FailWithPath(code, L"Cannot write", target, reason);
+            return FailPictureCopy(copy, error, target);
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
     *saved = VARIANT_TRUE;
     return S_OK;
+}
+
+// Each failure with its own reason: the read of the tagged file, its change since Open,
+// or the write of the target, never a system error left over from an earlier call.
+HRESULT TagFileObject::FailPictureCopy(PictureCopy copy, uint32_t error, const wchar_t* target) {
+    const HRESULT system = error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    switch (copy) {
+        case PictureCopy::ReadFailed:
+            return FailWithPath(system, L"Cannot read", Path.c_str(), nullptr);
+        case PictureCopy::Changed:
+        case PictureCopy::NoPicture:
+            return FailWithPath(HRESULT_FROM_WIN32(ERROR_FILE_INVALID), L"Cannot read", Path.c_str(),
+                                L"the file has changed since it was opened");
+        default:
+            return FailWithPath(system, L"Cannot write", target, nullptr);
+    }
 }

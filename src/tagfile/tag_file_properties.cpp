@@ -6,21 +6,21 @@
 
 namespace {
 
-HRESULT CopyOut(const std::wstring& text, BSTR* value) {
-    *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+HRESULT CopyOut(const std::u16string& text, BSTR* value) {
+    *value = SysAllocStringLen(reinterpret_cast<const wchar_t*>(text.data()), static_cast<UINT>(text.size()));
     return *value != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 // Frame identifiers are upper case; a description after "TXXX:" is kept as written.
-std::wstring NormalizeFrameId(const wchar_t* frameId) {
-    std::wstring id(frameId);
-    for (size_t i = 0; i < id.size() && i < 4; ++i) id[i] = static_cast<wchar_t>(std::towupper(id[i]));
+std::u16string NormalizeFrameId(const wchar_t* frameId) {
+    std::u16string id(reinterpret_cast<const char16_t*>(frameId));
+    for (size_t i = 0; i < id.size() && i < 4; ++i) id[i] = static_cast<char16_t>(std::towupper(id[i]));
     return id;
 }
 
 }  // namespace
 
-HRESULT TagFileObject::CopyText(const std::wstring MediaTags::*field, BSTR* value) {
+HRESULT TagFileObject::CopyText(const std::u16string MediaTags::*field, BSTR* value) {
     if (value == nullptr) return E_POINTER;
     SectionLock lock(StateLock);
     return CopyOut(Tags.*field, value);
@@ -62,10 +62,10 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Text(BSTR frameId, BSTR* value) {
     if (value == nullptr) return E_POINTER;
     *value = nullptr;
     try {
-        const std::wstring id = NormalizeFrameId(frameId != nullptr ? frameId : L"");
+        const std::u16string id = NormalizeFrameId(frameId != nullptr ? frameId : L"");
         SectionLock lock(StateLock);
-        const std::wstring* text = Tags.FindText(id);
-        return CopyOut(text != nullptr ? *text : std::wstring(), value);
+        const std::u16string* text = Tags.FindText(id);
+        return CopyOut(text != nullptr ? *text : std::u16string(), value);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -1,8 +1,6 @@
 // Byte layouts of media files built by hand, for what no tool here writes: the tests and
 // the benchmarks make their files from them.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -6,8 +6,7 @@
 
 #include <cmath>
 
-#include "media_file_builder.h"
-#include "common/temp_files.h"
+#include "format_test_files.h"
 
 namespace {
 
@@ -16,24 +15,17 @@ const Bytes kImage = BytesOf("\x89PNG\xFF\x00\xFF\xE0 image \xFF");
 class HandMadeLayouts : public testing::Test {
 protected:
     MediaTags Read(const Bytes& file) {
-        path_ = folder_.WriteFile(L"built.mp3", file);
-        return ReadMedia(path_);
+        file_ = file;
+        return ReadMedia(file);
     }
     Bytes Picture(const MediaTags& tags) {
         Bytes image;
-        EXPECT_TRUE(CopyPictureBytes(path_, tags, image));
+        EXPECT_TRUE(CopyPictureBytes(file_, tags, image));
         return image;
     }
 
-    ScratchFolder folder_;
-    std::wstring path_;
+    Bytes file_;
 };
-
-const std::wstring& TextOf(const MediaTags& tags, const wchar_t* id) {
-    static const std::wstring absent = L"(absent)";
-    const std::wstring* text = tags.FindText(id);
-    return text != nullptr ? *text : absent;
-}
 
 }  // namespace
 
@@ -45,23 +37,22 @@ TEST_F(HandMadeLayouts, Version22MapsItsThreeLetterFrames) {
                          Frame(2, "COM", BytesOf(std::string("\0eng\0comment", 12))) +
                          Frame(2, "PIC", PictureBody(2, 3, "cover", kImage));
     const MediaTags tags = Read(Tag(2, frames) + MpegFrames(3));
-    EXPECT_EQ(tags.TagTypes, L"ID3v2.2");
-    EXPECT_EQ(tags.Title, L"Title");
-    EXPECT_EQ(tags.Artist, L"Artist");
+    EXPECT_EQ(tags.TagTypes, u"ID3v2.2");
+    EXPECT_EQ(tags.Title, u"Title");
+    EXPECT_EQ(tags.Artist, u"Artist");
     EXPECT_EQ(tags.Year, 1999);
-    EXPECT_EQ(tags.Genre, L"Rock");
+    EXPECT_EQ(tags.Genre, u"Rock");
     EXPECT_EQ(tags.Track, 3);
     EXPECT_EQ(tags.TrackCount, 12);
-    EXPECT_EQ(tags.Comment, L"comment");
-    EXPECT_EQ(TextOf(tags, L"TBPM"), L"120");
-    EXPECT_EQ(TextOf(tags, L"TYER"), L"1999");
-    EXPECT_EQ(TextOf(tags, L"TXXX:Mood"), L"calm");
+    EXPECT_EQ(tags.Comment, u"comment");
+    EXPECT_EQ(TextOf(tags, u"TBPM"), u"120");
+    EXPECT_EQ(TextOf(tags, u"TYER"), u"1999");
+    EXPECT_EQ(TextOf(tags, u"TXXX:Mood"), u"calm");
     EXPECT_EQ(Picture(tags), kImage);
     EXPECT_EQ(tags.SampleRate, 44100);
     // A file that has changed since gives no picture.
-    folder_.WriteFile(L"built.mp3", Tag(2, frames) + MpegFrames(4));
     Bytes image;
-    EXPECT_FALSE(CopyPictureBytes(path_, tags, image));
+    EXPECT_FALSE(CopyPictureBytes(Tag(2, frames) + MpegFrames(4), tags, image));
 }
 
 TEST_F(HandMadeLayouts, WholeTagUnsynchronisationIsUndone) {
@@ -72,8 +63,8 @@ TEST_F(HandMadeLayouts, WholeTagUnsynchronisationIsUndone) {
                                                                    PictureBody(version, 0, "", kImage)) +
                              TextFrame(version, version == 2 ? "TAL" : "TALB", "\xFF");
         const MediaTags tags = Read(Tag(version, Unsynchronise(frames), 0x80) + MpegFrames(3));
-        EXPECT_EQ(tags.Title, std::wstring(L"\xFF\xE0 sync \xFF"));
-        EXPECT_EQ(tags.Album, std::wstring(L"\xFF"));
+        EXPECT_EQ(tags.Title, std::u16string(u"\xFF\xE0 sync \xFF"));
+        EXPECT_EQ(tags.Album, std::u16string(u"\xFF"));
         EXPECT_EQ(Picture(tags), kImage);
         EXPECT_EQ(tags.SampleRate, 44100);
     }
@@ -88,8 +79,8 @@ TEST_F(HandMadeLayouts, Version24FrameUnsynchronisationAndDataLength) {
                                0x03) +
                          Frame(4, "TALB", Unsynchronise(Bytes{0} + BytesOf("\xFF album")), 0x02);
     const MediaTags tags = Read(Tag(4, frames) + MpegFrames(3));
-    EXPECT_EQ(tags.Title, std::wstring(L"\xFF\xE0 title"));
-    EXPECT_EQ(tags.Album, std::wstring(L"\xFF album"));
+    EXPECT_EQ(tags.Title, std::u16string(u"\xFF\xE0 title"));
+    EXPECT_EQ(tags.Album, std::u16string(u"\xFF album"));
     EXPECT_EQ(Picture(tags), kImage);
 }
 
@@ -99,9 +90,9 @@ TEST_F(HandMadeLayouts, Version24PlainIntegerSizesAreTakenWhereTheyLeadToTheNext
     const Bytes frames = Frame(4, "TIT2", Bytes{0} + BytesOf(longText), 0, true) + TextFrame(4, "TPE1", "Artist") +
                          Frame(4, "TALB", Bytes{0} + BytesOf(std::string(200, 'a')), 0, true);
     const MediaTags tags = Read(Tag(4, frames + Bytes(20, 0)) + MpegFrames(3));
-    EXPECT_EQ(tags.Title, std::wstring(300, L'x'));
-    EXPECT_EQ(tags.Artist, L"Artist");
-    EXPECT_EQ(tags.Album, std::wstring(200, L'a'));
+    EXPECT_EQ(tags.Title, std::u16string(300, u'x'));
+    EXPECT_EQ(tags.Artist, u"Artist");
+    EXPECT_EQ(tags.Album, std::u16string(200, u'a'));
 }
 
 TEST_F(HandMadeLayouts, ExtendedHeadersAndPaddingArePassed) {
@@ -112,8 +103,8 @@ TEST_F(HandMadeLayouts, ExtendedHeadersAndPaddingArePassed) {
         const Bytes body = (version == 3 ? extended3 : extended4) + TextFrame(version, "TIT2", "Title") +
                            Bytes(100, 0) + TextFrame(version, "TPE1", "after the padding");
         const MediaTags tags = Read(Tag(version, body, 0x40) + MpegFrames(3));
-        EXPECT_EQ(tags.Title, L"Title");
-        EXPECT_EQ(tags.Artist, L"");
+        EXPECT_EQ(tags.Title, u"Title");
+        EXPECT_EQ(tags.Artist, u"");
         EXPECT_EQ(tags.SampleRate, 44100);
     }
 }
@@ -122,19 +113,19 @@ TEST_F(HandMadeLayouts, AnAppendedTagIsReadBeforeAnId3v1TagOrAtTheEnd) {
     const Bytes appended = Tag(4, TextFrame(4, "TIT2", "Appended") + TextFrame(4, "TALB", "Appended album"), 0x10);
     const Bytes leading = Tag(3, TextFrame(3, "TIT2", "Leading"));
     MediaTags tags = Read(leading + MpegFrames(4) + appended + Id3v1Tag("v1 title", "v1 artist", 9, 8));
-    EXPECT_EQ(tags.TagTypes, L"ID3v2.3 ID3v2.4 ID3v1.1");
-    EXPECT_EQ(tags.Title, L"Leading");
-    EXPECT_EQ(tags.Album, L"Appended album");
-    EXPECT_EQ(tags.Artist, L"v1 artist");
-    EXPECT_EQ(tags.Genre, L"Jazz");
+    EXPECT_EQ(tags.TagTypes, u"ID3v2.3 ID3v2.4 ID3v1.1");
+    EXPECT_EQ(tags.Title, u"Leading");
+    EXPECT_EQ(tags.Album, u"Appended album");
+    EXPECT_EQ(tags.Artist, u"v1 artist");
+    EXPECT_EQ(tags.Genre, u"Jazz");
     EXPECT_EQ(tags.Track, 9);
     // The audio ends where the appended tag starts: four frames, no more.
     const double fourFrames = 4 * 417 * 8 / 128000.0;
     EXPECT_NEAR(tags.Duration, fourFrames, 1e-9);
 
     tags = Read(MpegFrames(4) + appended);
-    EXPECT_EQ(tags.TagTypes, L"ID3v2.4");
-    EXPECT_EQ(tags.Title, L"Appended");
+    EXPECT_EQ(tags.TagTypes, u"ID3v2.4");
+    EXPECT_EQ(tags.Title, u"Appended");
     EXPECT_NEAR(tags.Duration, fourFrames, 1e-9);
 }
 
@@ -142,8 +133,8 @@ TEST_F(HandMadeLayouts, ATagThatRunsPastTheEndOfTheFileYieldsTheFramesInside) {
     const Bytes frames = TextFrame(3, "TIT2", "Inside") + TextFrame(3, "TPE1", "Cut off here");
     const Bytes file = Tag(3, frames, 0, 100000);
     const MediaTags tags = Read(Bytes(file.begin(), file.end() - 4));
-    EXPECT_EQ(tags.Title, L"Inside");
-    EXPECT_EQ(tags.Artist, L"");
+    EXPECT_EQ(tags.Title, u"Inside");
+    EXPECT_EQ(tags.Artist, u"");
     EXPECT_EQ(tags.SampleRate, 0);
 }
 
@@ -155,24 +146,24 @@ TEST_F(HandMadeLayouts, TextEncodingsAndValues) {
                          Frame(4, "TALB", utf16be) + Frame(4, "TCOM", utf8) +
                          Frame(4, "TBPM", Bytes{9, '1'});  // an unknown encoding: no frame
     const MediaTags tags = Read(Tag(4, frames));
-    EXPECT_EQ(tags.Title, std::wstring(L"\x0093quoted\x0094"));
-    EXPECT_EQ(tags.Artist, L"A; B");
-    EXPECT_EQ(tags.Album, std::wstring(L"\x2603z"));
-    EXPECT_EQ(tags.Composer, std::wstring(L"\x00FC; \x2603"));
-    EXPECT_EQ(tags.FindText(L"TBPM"), nullptr);
+    EXPECT_EQ(tags.Title, std::u16string(u"\x0093quoted\x0094"));
+    EXPECT_EQ(tags.Artist, u"A; B");
+    EXPECT_EQ(tags.Album, std::u16string(u"\x2603z"));
+    EXPECT_EQ(tags.Composer, std::u16string(u"\x00FC; \x2603"));
+    EXPECT_EQ(tags.FindText(u"TBPM"), nullptr);
 }
 
 TEST_F(HandMadeLayouts, GenreReferencesAndTheYearFrameOfEachVersion) {
     const struct {
         const char* Text;
-        const wchar_t* Genre;
-    } genres[] = {{"17", L"Rock"},        {"(17)Rock", L"Rock"}, {"(RX)", L"Remix"}, {"(CR)", L"Cover"},
-                  {"(17)(18)", L"Rock; Techno"}, {"((odd)", L"(odd)"}, {"Folk", L"Folk"}, {"(191)", L"Psybient"},
-                  {"(192)", L"(192)"}};
+        const char16_t* Genre;
+    } genres[] = {{"17", u"Rock"},        {"(17)Rock", u"Rock"}, {"(RX)", u"Remix"}, {"(CR)", u"Cover"},
+                  {"(17)(18)", u"Rock; Techno"}, {"((odd)", u"(odd)"}, {"Folk", u"Folk"}, {"(191)", u"Psybient"},
+                  {"(192)", u"(192)"}};
     for (const auto& genre : genres) {
         EXPECT_EQ(Read(Tag(3, TextFrame(3, "TCON", genre.Text))).Genre, genre.Genre) << genre.Text;
     }
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TCON", BytesOf(std::string("\0" "17\0RX\0Rock", 11))))).Genre, L"Rock; Remix");
+    EXPECT_EQ(Read(Tag(4, Frame(4, "TCON", BytesOf(std::string("\0" "17\0RX\0Rock", 11))))).Genre, u"Rock; Remix");
     // Year: TDRC in 2.4, TYER in 2.3, nothing else.
     EXPECT_EQ(Read(Tag(4, TextFrame(4, "TYER", "1990") + TextFrame(4, "TDRC", "2004-05-06"))).Year, 2004);
     EXPECT_EQ(Read(Tag(4, TextFrame(4, "TYER", "1990"))).Year, 0);
@@ -182,15 +173,15 @@ TEST_F(HandMadeLayouts, GenreReferencesAndTheYearFrameOfEachVersion) {
 
 TEST_F(HandMadeLayouts, OversizedTextFramesAndFramesPastTheLimitsAreNotKept) {
     MediaTags tags = Read(Tag(3, TextFrame(3, "TIT2", std::string(1024 * 1024, 't')) + TextFrame(3, "TPE1", "a")));
-    EXPECT_EQ(tags.Title, L"");
-    EXPECT_EQ(tags.Artist, L"a");
+    EXPECT_EQ(tags.Title, u"");
+    EXPECT_EQ(tags.Artist, u"a");
     Bytes many;
     for (int i = 0; i < 5000; ++i) {
         many = std::move(many) + Frame(3, "TXXX", BytesOf(std::string("\0d", 2) + std::to_string(i)));
     }
     tags = Read(Tag(3, many + TextFrame(3, "TIT2", "late")));
     EXPECT_EQ(tags.Texts.size(), 4096u);
-    EXPECT_EQ(tags.Title, L"");
+    EXPECT_EQ(tags.Title, u"");
 }
 
 TEST_F(HandMadeLayouts, CompressedAndEncryptedFramesAreSkipped) {
@@ -198,13 +189,13 @@ TEST_F(HandMadeLayouts, CompressedAndEncryptedFramesAreSkipped) {
                          Frame(3, "TPE1", Bytes{0} + BytesOf("secret"), 0x40) +
                          Frame(3, "TALB", Bytes{7} + Bytes{0} + BytesOf("grouped"), 0x20);
     const MediaTags tags = Read(Tag(3, frames));
-    EXPECT_EQ(tags.Title, L"");
-    EXPECT_EQ(tags.Artist, L"");
-    EXPECT_EQ(tags.Album, L"grouped");
+    EXPECT_EQ(tags.Title, u"");
+    EXPECT_EQ(tags.Artist, u"");
+    EXPECT_EQ(tags.Album, u"grouped");
     const MediaTags tags4 = Read(Tag(4, Frame(4, "TIT2", Bytes{0} + BytesOf("zipped"), 0x08) +
                                             Frame(4, "TALB", Bytes{0} + BytesOf("album"))));
-    EXPECT_EQ(tags4.Title, L"");
-    EXPECT_EQ(tags4.Album, L"album");
+    EXPECT_EQ(tags4.Title, u"");
+    EXPECT_EQ(tags4.Album, u"album");
 }
 
 TEST_F(HandMadeLayouts, AudioFramesAreConfirmedByTheNextOne) {

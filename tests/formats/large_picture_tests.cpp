@@ -1,9 +1,8 @@
 // A 10 MB picture is passed by position when a file is read, and copied exactly on request.
 #include <gtest/gtest.h>
 
-#include "media_file_builder.h"
+#include "format_test_files.h"
 #include "common/import_hook.h"
-#include "common/temp_files.h"
 
 namespace {
 
@@ -25,11 +24,10 @@ TEST(LargePicture, IsNeverReadByTheTagReadAndIsCopiedWhole) {
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>(i * 7 + (i >> 13));
     for (int version : {3, 4}) {
         SCOPED_TRACE(version);
-        ScratchFolder folder;
         const Bytes frames = TextFrame(version, "TIT2", "Before") + Frame(version, "APIC",
                                                                            PictureBody(version, 3, "big", image)) +
                              TextFrame(version, "TALB", "After");
-        const std::wstring path = folder.WriteFile(L"big.mp3", Tag(version, frames) + MpegFrames(20));
+        const Bytes file = Tag(version, frames) + MpegFrames(20);
 
         MediaTags tags;
         {
@@ -38,18 +36,18 @@ TEST(LargePicture, IsNeverReadByTheTagReadAndIsCopiedWhole) {
             ASSERT_TRUE(hook.Installed());
             g_readHook = &hook;
             g_bytesRead = 0;
-            tags = ReadMedia(path);
+            tags = ReadMedia(file);
         }
         const LONGLONG tagRead = g_bytesRead;
 
-        EXPECT_EQ(tags.Title, L"Before");
-        EXPECT_EQ(tags.Album, L"After");
+        EXPECT_EQ(tags.Title, u"Before");
+        EXPECT_EQ(tags.Album, u"After");
         EXPECT_EQ(tags.SampleRate, 44100);
         // The first read, the picture header's window, the chunks around the frames after it,
         // the audio and the tail: a small part of the picture at most.
         EXPECT_LT(tagRead, 300 * 1024);
         Bytes copied;
-        EXPECT_TRUE(CopyPictureBytes(path, tags, copied));
+        EXPECT_TRUE(CopyPictureBytes(file, tags, copied));
         EXPECT_TRUE(copied == image) << copied.size();
     }
 }

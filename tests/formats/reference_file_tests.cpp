@@ -11,51 +11,50 @@
 #include <map>
 #include <sstream>
 
-#include "media_file_builder.h"
+#include "format_test_files.h"
+#include "formats/utf8_text.h"
 
 namespace {
 
 // file -> property -> value, as mutagen read them.
-using Manifest = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
+using Manifest = std::map<std::string, std::map<std::string, std::u16string>>;
 
 Manifest ReadManifest() {
-    const Bytes bytes = ReadWholeFile(FormatFixturePath(L"manifest.txt"));
-    const std::string utf8(bytes.begin(), bytes.end());
-    std::wstring text(utf8.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                        &text[0], static_cast<int>(text.size()))));
+    const Bytes bytes = FormatFixtureBytes("manifest.txt");
+    const std::string text(bytes.begin(), bytes.end());
     Manifest manifest;
-    std::wistringstream lines(text);
-    std::wstring line;
+    std::istringstream lines(text);
+    std::string line;
     while (std::getline(lines, line)) {
-        const size_t tab1 = line.find(L'\t');
-        const size_t tab2 = line.find(L'\t', tab1 + 1);
-        if (tab2 == std::wstring::npos) continue;
-        manifest[line.substr(0, tab1)][line.substr(tab1 + 1, tab2 - tab1 - 1)] = line.substr(tab2 + 1);
+        const size_t tab1 = line.find('\t');
+        const size_t tab2 = line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos) continue;
+        const std::string value = line.substr(tab2 + 1);
+        manifest[line.substr(0, tab1)][line.substr(tab1 + 1, tab2 - tab1 - 1)] =
+            DecodeUtf8(reinterpret_cast<const uint8_t*>(value.data()), value.size());
     }
     return manifest;
 }
 
 // The property as the readers give it, in the manifest's form.
-std::wstring PropertyOf(const MediaTags& tags, const std::wstring& name) {
-    const std::map<std::wstring, std::wstring> properties = {
-        {L"Title", tags.Title}, {L"Artist", tags.Artist}, {L"Album", tags.Album}, {L"AlbumArtist", tags.AlbumArtist},
-        {L"Composer", tags.Composer}, {L"Comment", tags.Comment}, {L"Genre", tags.Genre},
-        {L"Year", std::to_wstring(tags.Year)}, {L"Track", std::to_wstring(tags.Track)},
-        {L"TrackCount", std::to_wstring(tags.TrackCount)}, {L"Disc", std::to_wstring(tags.Disc)},
-        {L"DiscCount", std::to_wstring(tags.DiscCount)}, {L"Bitrate", std::to_wstring(tags.Bitrate)},
-        {L"SampleRate", std::to_wstring(tags.SampleRate)}, {L"Channels", std::to_wstring(tags.Channels)}};
-    if (name.compare(0, 5, L"Text:") == 0) {
-        const std::wstring* text = tags.FindText(name.substr(5));
-        return text != nullptr ? *text : L"(absent)";
-    }
-    return properties.count(name) ? properties.at(name) : L"(unknown property)";
+std::u16string PropertyOf(const MediaTags& tags, const std::string& name) {
+    const std::map<std::string, std::u16string> properties = {
+        {"Title", tags.Title}, {"Artist", tags.Artist}, {"Album", tags.Album}, {"AlbumArtist", tags.AlbumArtist},
+        {"Composer", tags.Composer}, {"Comment", tags.Comment}, {"Genre", tags.Genre},
+        {"Year", DecimalText(tags.Year)}, {"Track", DecimalText(tags.Track)},
+        {"TrackCount", DecimalText(tags.TrackCount)}, {"Disc", DecimalText(tags.Disc)},
+        {"DiscCount", DecimalText(tags.DiscCount)}, {"Bitrate", DecimalText(tags.Bitrate)},
+        {"SampleRate", DecimalText(tags.SampleRate)}, {"Channels", DecimalText(tags.Channels)}};
+    if (name.compare(0, 5, "Text:") == 0) return TextOf(tags, std::u16string(name.begin() + 5, name.end()));
+    return properties.count(name) ? properties.at(name) : u"(unknown property)";
 }
+
+double NumberOf(const std::u16string& text) { return std::strtod(std::string(text.begin(), text.end()).c_str(), nullptr); }
 
 class ReferenceFiles : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(FormatFixturePath(L"").empty()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
+        ASSERT_TRUE(FormatFixturesNamed()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
         ASSERT_EQ(manifest_.size(), 5u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
@@ -66,22 +65,21 @@ protected:
 
 TEST_F(ReferenceFiles, EveryPropertyIsWhatMutagenReads) {
     for (const auto& file : manifest_) {
-        SCOPED_TRACE(std::string(file.first.begin(), file.first.end()));
-        const MediaTags tags = ReadMedia(FormatFixturePath(file.first));
+        SCOPED_TRACE(file.first);
+        const MediaTags tags = ReadMedia(FormatFixtureBytes(file.first));
         for (const auto& property : file.second) {
-            if (property.first == L"Duration") {
+            if (property.first == "Duration") {
                 // LAME's delay and padding: 576 + 529 samples and less than a frame.
-                const double expected = std::wcstod(property.second.c_str(), nullptr);
+                const double expected = NumberOf(property.second);
                 const double slack = (1105.0 + 1152) / tags.SampleRate;
                 EXPECT_GE(tags.Duration, expected - 0.001);
                 EXPECT_LE(tags.Duration, expected + slack);
-            } else if (property.first == L"Bitrate" && file.first.compare(0, 3, L"vbr") == 0) {
+            } else if (property.first == "Bitrate" && file.first.compare(0, 3, "vbr") == 0) {
                 // The average over the same bytes and the longer duration.
-                const long expected = std::wcstol(property.second.c_str(), nullptr, 10);
+                const long expected = std::lround(NumberOf(property.second));
                 EXPECT_NEAR(tags.Bitrate, expected, expected / 10 + 1);
             } else {
-                EXPECT_EQ(PropertyOf(tags, property.first), property.second)
-                    << std::string(property.first.begin(), property.first.end());
+                EXPECT_EQ(PropertyOf(tags, property.first), property.second) << property.first;
             }
         }
     }
@@ -89,21 +87,22 @@ TEST_F(ReferenceFiles, EveryPropertyIsWhatMutagenReads) {
 
 TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
     const struct {
-        const wchar_t* File;
-        const wchar_t* TagTypes;
+        const char* File;
+        const char16_t* TagTypes;
         bool HasPicture;
-    } files[] = {{L"cbr-stereo-44k.mp3", L"ID3v2.3", true},
-                 {L"vbr-mono-22k.mp3", L"ID3v2.4 ID3v1.1", true},
-                 {L"vbr-mono-44k.mp3", L"ID3v1.1", false},
-                 {L"cbr-mono-22k.mp3", L"", false},
-                 {L"cbr-mono-8k.mp3", L"", false}};
+    } files[] = {{"cbr-stereo-44k.mp3", u"ID3v2.3", true},
+                 {"vbr-mono-22k.mp3", u"ID3v2.4 ID3v1.1", true},
+                 {"vbr-mono-44k.mp3", u"ID3v1.1", false},
+                 {"cbr-mono-22k.mp3", u"", false},
+                 {"cbr-mono-8k.mp3", u"", false}};
     for (const auto& file : files) {
-        SCOPED_TRACE(std::string(file.File, file.File + wcslen(file.File)));
-        const MediaTags tags = ReadMedia(FormatFixturePath(file.File));
+        SCOPED_TRACE(file.File);
+        const Bytes bytes = FormatFixtureBytes(file.File);
+        const MediaTags tags = ReadMedia(bytes);
         EXPECT_EQ(tags.TagTypes, file.TagTypes);
         Bytes image;
-        EXPECT_EQ(CopyPictureBytes(FormatFixturePath(file.File), tags, image), file.HasPicture);
+        EXPECT_EQ(CopyPictureBytes(bytes, tags, image), file.HasPicture);
         // The front cover where there is one (the second picture here), else the first.
-        EXPECT_EQ(image, ReadWholeFile(FormatFixturePath(std::wstring(file.File) + L".cover")));
+        EXPECT_EQ(image, FormatFixtureBytes(std::string(file.File) + ".cover"));
     }
 }

@@ -1,0 +1,20 @@
+#include "formats/windows_1252.h"
+
+namespace {
+
+// 0x80 to 0x9F; the five holes of the code page map to the C1 controls, as Windows maps them.
+const char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+std::u16string DecodeWindows1252(const char* text, size_t size) {
+    std::u16string wide(size, u'\0');
+    for (size_t i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        wide[i] = byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
+    }
+    return wide;
+}
