@@ -1,6 +1,27 @@
 #include "common/media_bytes.h"
 
-#include "common/temp_files.h"
+#include <algorithm>
+
+namespace {
+
+void PutText(Bytes& tag, size_t offset, size_t width, const std::string& text) {
+    std::copy_n(text.begin(), std::min(width, text.size()), tag.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+}  // namespace
+
+Bytes MakeTag(const std::string& title, const std::string& artist, const std::string& album, const std::string& year,
+              const std::string& comment, unsigned char genre) {
+    Bytes tag(128, 0);
+    PutText(tag, 0, 3, "TAG");
+    PutText(tag, 3, 30, title);
+    PutText(tag, 33, 30, artist);
+    PutText(tag, 63, 30, album);
+    PutText(tag, 93, 4, year);
+    PutText(tag, 97, 30, comment);
+    tag[127] = genre;
+    return tag;
+}
 
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());

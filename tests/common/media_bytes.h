@@ -29,5 +29,8 @@ Bytes Tag(int version, const Bytes& body, unsigned char flags = 0, int64_t decla
 // count MPEG-1 Layer III frames, 128 kbit/s, 44.1 kHz, joint stereo (417 bytes each); the
 // first carries a Xing ("Xing" or "Info") header with xingFrames when that is not 0.
 Bytes MpegFrames(int count, uint32_t xingFrames = 0, const char* xingTag = "Xing");
+// A 128-byte ID3v1 tag with the given texts (each cut or 0-padded to its width).
+Bytes MakeTag(const std::string& title, const std::string& artist, const std::string& album, const std::string& year,
+              const std::string& comment, unsigned char genre);
 // An ID3v1.1 tag (track when not 0) with the given texts.
 Bytes Id3v1Tag(const std::string& title, const std::string& artist, unsigned char track, unsigned char genre);

@@ -25,10 +25,6 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
-void PutText(std::vector<unsigned char>& tag, size_t offset, size_t width, const std::string& text) {
-    std::copy_n(text.begin(), std::min(width, text.size()), tag.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
@@ -59,19 +55,6 @@ std::wstring ScratchFolder::MakeFolder(const std::wstring& name) const {
     const std::wstring folder = path_ + L"\\" + name;
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
-}
-
-std::vector<unsigned char> MakeTag(const std::string& title, const std::string& artist, const std::string& album,
-                                   const std::string& year, const std::string& comment, unsigned char genre) {
-    std::vector<unsigned char> tag(128, 0);
-    PutText(tag, 0, 3, "TAG");
-    PutText(tag, 3, 30, title);
-    PutText(tag, 33, 30, artist);
-    PutText(tag, 63, 30, album);
-    PutText(tag, 93, 4, year);
-    PutText(tag, 97, 30, comment);
-    tag[127] = genre;
-    return tag;
 }
 
 std::wstring ProgramDirectory() {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/media_bytes.h"
+
 // A fresh folder under the temporary directory; deleted with everything in it.
 class ScratchFolder {
 public:
@@ -22,9 +24,6 @@ private:
     std::wstring path_;
 };
 
-// A 128-byte ID3v1 tag with the given texts (each cut or 0-padded to its width).
-std::vector<unsigned char> MakeTag(const std::string& title, const std::string& artist, const std::string& album,
-                                   const std::string& year, const std::string& comment, unsigned char genre);
 
 // The directory of the running test program, with its trailing backslash.
 std::wstring ProgramDirectory();

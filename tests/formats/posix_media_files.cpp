@@ -19,6 +19,7 @@ namespace {
 class Descriptor {
 public:
     explicit Descriptor(int value) noexcept : value_(value) {}
+    Descriptor(Descriptor&& other) noexcept : value_(other.value_) { other.value_ = -1; }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     ~Descriptor() {
