@@ -17,7 +17,8 @@ const Rename kRenames[] = {
     {"TFT", u"TFLT"}, {"TIM", u"TIME"}, {"TKE", u"TKEY"}, {"TLA", u"TLAN"}, {"TLE", u"TLEN"}, {"TMT", u"TMED"},
     {"TOA", u"TOPE"}, {"TOF", u"TOFN"}, {"TOL", u"TOLY"}, {"TOR", u"TORY"}, {"TOT", u"TOAL"}, {"TP1", u"TPE1"},
     {"TP2", u"TPE2"}, {"TP3", u"TPE3"}, {"TP4", u"TPE4"}, {"TPA", u"TPOS"}, {"TPB", u"TPUB"}, {"TRC", u"TSRC"},
-    {"TRD", u"TRDA"}, {"TRK", u"TRCK"}, {"TSI", u"TSIZ"}, {"TSS", u"TSSE"}, {"TT1", u"TIT1"}, {"TT2", u"TIT2"},
+    {"TRD", u"TRDA"}, {"TRK", u"TRCK"}, {"TS2", u"TSO2"}, {"TSA", u"TSOA"}, {"TSC", u"TSOC"}, {"TSI", u"TSIZ"},
+    {"TSP", u"TSOP"}, {"TSS", u"TSSE"}, {"TST", u"TSOT"}, {"TT1", u"TIT1"}, {"TT2", u"TIT2"},
     {"TT3", u"TIT3"}, {"TXT", u"TEXT"}, {"TXX", u"TXXX"}, {"TYE", u"TYER"}, {"UFI", u"UFID"}, {"ULT", u"USLT"},
     {"WAF", u"WOAF"}, {"WAR", u"WOAR"}, {"WAS", u"WOAS"}, {"WCM", u"WCOM"}, {"WCP", u"WCOP"}, {"WPB", u"WPUB"},
     {"WXX", u"WXXX"},
@@ -33,12 +34,17 @@ bool IsFrameId(const uint8_t* bytes, size_t length) noexcept {
     return true;
 }
 
+const char16_t* RenamedFrameId(const uint8_t* bytes) noexcept {
+    for (const Rename& rename : kRenames) {
+        if (std::memcmp(rename.Old, bytes, 3) == 0) return rename.New;
+    }
+    return nullptr;
+}
+
 std::u16string FrameIdOf(const uint8_t* bytes, int version) {
     if (version == 2) {
-        for (const Rename& rename : kRenames) {
-            if (std::memcmp(rename.Old, bytes, 3) == 0) return rename.New;
-        }
-        return std::u16string(bytes, bytes + 3);
+        const char16_t* renamed = RenamedFrameId(bytes);
+        return renamed != nullptr ? std::u16string(renamed) : std::u16string(bytes, bytes + 3);
     }
     return std::u16string(bytes, bytes + 4);
 }

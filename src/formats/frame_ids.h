@@ -9,3 +9,6 @@ bool IsFrameId(const uint8_t* bytes, size_t length) noexcept;
 // The identifier at bytes (3 characters in 2.2, 4 after) under its 2.3/2.4 name; a 2.2
 // frame without a counterpart keeps its own three letters.
 std::u16string FrameIdOf(const uint8_t* bytes, int version);
+
+// The 2.3/2.4 name of the 2.2 identifier at bytes (3 characters); null for one that has none.
+const char16_t* RenamedFrameId(const uint8_t* bytes) noexcept;

@@ -34,29 +34,59 @@ FrameKind KindOf(const std::u16string& id) {
     return FrameKind::Other;
 }
 
-// Whether a frame that ends at next is followed by one: the end of the frames, padding, or
-// a frame identifier.
-bool LandsOnFrame(TagStream& stream, uint64_t next) {
-    if (next == stream.RawEnd()) return true;
-    if (next > stream.RawEnd()) return false;
+// What lies where a frame ends, by one reading of its size.
+enum class Landing { Nowhere, End, Zero, Frame };
+
+Landing LandingAt(TagStream& stream, uint64_t next) {
+    if (next == stream.RawEnd()) return Landing::End;
+    if (next > stream.RawEnd()) return Landing::Nowhere;
     uint8_t bytes[4] = {};
     const size_t count = static_cast<size_t>(std::min<uint64_t>(4, stream.RawEnd() - next));
-    if (!stream.PeekRaw(next, bytes, count)) return false;
-    return bytes[0] == 0 || (count == 4 && IsFrameId(bytes, 4));
+    if (!stream.PeekRaw(next, bytes, count)) return Landing::Nowhere;
+    if (count == 4 && IsFrameId(bytes, 4)) return Landing::Frame;
+    return bytes[0] == 0 ? Landing::Zero : Landing::Nowhere;
+}
+
+// Whether the tag holds nothing but zeros from next to its end: padding, not a zero byte
+// inside some frame.
+bool IsPaddingToEnd(TagStream& stream, uint64_t next) {
+    uint8_t chunk[4096];
+    while (next < stream.RawEnd()) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(sizeof chunk, stream.RawEnd() - next));
+        if (!stream.PeekRaw(next, chunk, count)) return false;
+        for (size_t i = 0; i < count; ++i) {
+            if (chunk[i] != 0) return false;
+        }
+        next += count;
+    }
+    return true;
 }
 
 // 2.4 stores frame sizes syncsafe, but widespread encoders wrote plain integers there:
 // where the syncsafe reading does not lead to a next frame and the plain one does, the
-// plain one is meant.
+// plain one is meant.  A zero byte counts as the start of padding only where the tag is
+// zeros from there to its end.
 uint32_t ChooseFrameSize(TagStream& stream, const uint8_t* sizeBytes) {
     const uint32_t plain = ReadBigEndian(sizeBytes, 4);
     uint32_t syncsafe = 0;
     const bool valid = ReadSyncsafe(sizeBytes, &syncsafe);
     if (valid && syncsafe == plain) return plain;
     const uint64_t body = stream.RawOffset();
-    if (valid && LandsOnFrame(stream, body + syncsafe)) return syncsafe;
-    if (LandsOnFrame(stream, body + plain)) return plain;
+    const Landing bySyncsafe = valid ? LandingAt(stream, body + syncsafe) : Landing::Nowhere;
+    if (bySyncsafe == Landing::Frame || bySyncsafe == Landing::End) return syncsafe;
+    const Landing byPlain = LandingAt(stream, body + plain);
+    if (byPlain == Landing::Frame || byPlain == Landing::End) {
+        return bySyncsafe == Landing::Zero && IsPaddingToEnd(stream, body + syncsafe) ? syncsafe : plain;
+    }
+    if (bySyncsafe == Landing::Zero) return syncsafe;
+    if (byPlain == Landing::Zero) return plain;
     return valid ? syncsafe : plain;
+}
+
+// A 2.2 identifier padded with a zero byte, as an old music store's software wrote them
+// into 2.3 tags ("TT2\0"), under its 2.3/2.4 name; null for anything else.
+const char16_t* PaddedOldFrameId(const uint8_t* bytes) noexcept {
+    return bytes[3] == 0 && IsFrameId(bytes, 3) ? RenamedFrameId(bytes) : nullptr;
 }
 
 // Reads the header at the stream's position; false at padding, the end or a broken header.
@@ -64,8 +94,14 @@ bool ReadFrameHeader(TagStream& stream, const Id3v2Header& tag, FrameHeader& fra
     const int version = tag.Version;
     const size_t headerSize = version == 2 ? 6 : 10;
     uint8_t bytes[10];
-    if (stream.Read(bytes, headerSize) < headerSize || !IsFrameId(bytes, version == 2 ? 3 : 4)) return false;
-    frame.Id = FrameIdOf(bytes, version);
+    if (stream.Read(bytes, headerSize) < headerSize) return false;
+    if (IsFrameId(bytes, version == 2 ? 3 : 4)) {
+        frame.Id = FrameIdOf(bytes, version);
+    } else if (const char16_t* renamed = version == 2 ? nullptr : PaddedOldFrameId(bytes)) {
+        frame.Id = renamed;
+    } else {
+        return false;
+    }
     if (version == 2) {
         frame.Size = ReadBigEndian(bytes + 3, 3);
         return true;
@@ -85,10 +121,17 @@ bool ReadFrameHeader(TagStream& stream, const Id3v2Header& tag, FrameHeader& fra
     return true;
 }
 
-// The extended header is passed over: nothing in it changes what the frames say.
+// The extended header is passed over: nothing in it changes what the frames say.  Some
+// writers set its flag without writing one: where its size bytes are a frame identifier,
+// the frames start right there.
 bool SkipExtendedHeader(TagStream& stream, int version) {
+    const StreamMark start = stream.Mark();
     uint8_t sizeBytes[4];
     if (stream.Read(sizeBytes, 4) < 4) return false;
+    if (IsFrameId(sizeBytes, 4)) {
+        stream.Seek(start);
+        return true;
+    }
     uint32_t size = 0;
     if (version == 3) {
         size = ReadBigEndian(sizeBytes, 4);

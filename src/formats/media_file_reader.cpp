@@ -1,6 +1,7 @@
 #include "formats/media_file_reader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "formats/audio_properties.h"
@@ -20,8 +21,17 @@ constexpr size_t kFirstRead = 16 * 1024;
 constexpr uint64_t kWholeTagLimit = 256 * 1024;
 // The audio read with the tag: enough for the first frame and the next header.
 constexpr size_t kFirstAudioRead = 4 * 1024;
-// The ID3v1 tag and a footer before it.
-constexpr size_t kTailSize = 128 + 10;
+// The ID3v1 tag and the longest footer before it (an APE tag's).
+constexpr size_t kTailSize = 128 + 32;
+// Tags back to back at the start of a file, read at most.
+constexpr int kMostLeadingTags = 64;
+// An APE tag's footer (and header); a Lyrics3 v2 block's size and end marker; the farthest
+// a Lyrics3 v1 block's start lies before its end marker.
+constexpr size_t kApeFooterSize = 32;
+constexpr size_t kLyrics3v2FooterSize = 15;
+constexpr size_t kLyrics3v1Longest = 5100 + 11 + 9;
+// Blocks between the audio and the tags at the end, passed over at most.
+constexpr int kMostTrailingBlocks = 4;
 constexpr size_t kCopyChunk = 64 * 1024;
 
 class MediaFileReader {
@@ -32,7 +42,7 @@ public:
         if (!file_.GetSize(&size_, error)) return false;
         audioEnd_ = size_;
         if (!ReadRegion(file_, 0, static_cast<size_t>(std::min<uint64_t>(size_, kFirstRead)), head_, error) ||
-            !ReadLeadingTag(error) || !ReadTrailingTags(error)) {
+            !ReadLeadingTags(error) || !ReadTrailingTags(error) || !PassTrailingBlocks(error)) {
             return false;
         }
         assembly_.Finish();
@@ -44,27 +54,41 @@ public:
     }
 
 private:
-    bool ReadLeadingTag(uint32_t* error) {
-        Id3v2Header header;
-        if (head_.Bytes.size() < 10 || !ParseId3v2Header(head_.Bytes.data(), header)) return true;
-        // A tag of an unknown version is not read, but its audio still follows it.
-        leadingEnd_ = std::min(size_, header.TotalSize());
-        if (!header.Readable()) return true;
-        AddTagType(header.Version);
-        const uint64_t end = std::min(leadingEnd_ + kFirstAudioRead, size_);
-        if (leadingEnd_ <= kWholeTagLimit && !ExtendRegion(file_, head_, end, error)) return false;
-        return ReadTag(header, 0, head_, error);
+    // Every tag at the start, back to back (one media player writes a second in front of
+    // the first): the first tag's frames win, later ones fill what it lacks.
+    bool ReadLeadingTags(uint32_t* error) {
+        for (int count = 0; count < kMostLeadingTags && leadingEnd_ + 10 <= size_; ++count) {
+            FileRegion own;
+            FileRegion* region = &head_;
+            if (!head_.Covers(leadingEnd_, leadingEnd_ + 10)) {
+                if (!ReadRegion(file_, leadingEnd_, 10, own, error)) return false;
+                region = &own;
+            }
+            Id3v2Header header;
+            if (!region->Covers(leadingEnd_, leadingEnd_ + 10) || !ParseId3v2Header(region->At(leadingEnd_), header)) {
+                return true;
+            }
+            const uint64_t start = leadingEnd_;
+            // A tag of an unknown version is not read, but what follows it still is.
+            leadingEnd_ = std::min(size_, start + header.TotalSize());
+            if (!header.Readable()) continue;
+            AddTagType(header.Version);
+            // A small tag is read whole, with the first audio after it.
+            const uint64_t end = std::min(leadingEnd_ + kFirstAudioRead, size_);
+            if (leadingEnd_ - region->Offset <= kWholeTagLimit && !ExtendRegion(file_, *region, end, error)) return false;
+            if (!ReadTag(header, start, *region, error)) return false;
+        }
+        return true;
     }
 
     // The ID3v1 tag in the last 128 bytes, and an ID3v2.4 tag appended before it (or at
     // the very end) that its footer announces.
     bool ReadTrailingTags(uint32_t* error) {
         const uint64_t tailStart = size_ - std::min<uint64_t>(size_, kTailSize);
-        FileRegion own;
         const FileRegion* tail = &head_;
         if (!head_.Covers(tailStart, size_)) {
-            if (!ReadRegion(file_, tailStart, static_cast<size_t>(size_ - tailStart), own, error)) return false;
-            tail = &own;
+            if (!ReadRegion(file_, tailStart, static_cast<size_t>(size_ - tailStart), tail_, error)) return false;
+            tail = &tail_;
         }
         if (size_ >= leadingEnd_ + 128 && tail->Covers(size_ - 128, size_) &&
             ParseId3v1Tag(tail->At(size_ - 128), file_, id3v1_)) {
@@ -89,8 +113,75 @@ private:
             return true;
         }
         audioEnd_ = start;
-        if (tagTypes_ != u"ID3v2.4") AddTagType(4);
+        AddTagType(4);
         return ReadTag(header, start, tag, error);
+    }
+
+    // APE tags and Lyrics3 blocks that players and taggers put between the audio and the
+    // tags at the end: not audio, so the playing time leaves them out.
+    bool PassTrailingBlocks(uint32_t* error) {
+        for (int count = 0; count < kMostTrailingBlocks; ++count) {
+            uint64_t start = 0;
+            if (!FindApeTag(&start, error) && !FindLyrics3Block(&start, error)) return *error == 0;
+            audioEnd_ = start;
+        }
+        return true;
+    }
+
+    // The bytes [audioEnd_ - count, audioEnd_), read anew into tail_ unless it or the head
+    // holds them; null where the audio is shorter.
+    const uint8_t* BytesBeforeAudioEnd(size_t count, uint32_t* error) {
+        if (audioEnd_ < leadingEnd_ + count) return nullptr;
+        if (head_.Covers(audioEnd_ - count, audioEnd_)) return head_.At(audioEnd_ - count);
+        if (!tail_.Covers(audioEnd_ - count, audioEnd_)) {
+            if (!ReadRegion(file_, audioEnd_ - count, count, tail_, error) || tail_.Bytes.size() < count) return nullptr;
+        }
+        return tail_.At(audioEnd_ - count);
+    }
+
+    // An APE tag (footer "APETAGEX", with or without a header) that ends at audioEnd_.
+    bool FindApeTag(uint64_t* start, uint32_t* error) {
+        const uint8_t* footer = BytesBeforeAudioEnd(kApeFooterSize, error);
+        if (footer == nullptr || std::memcmp(footer, "APETAGEX", 8) != 0) return false;
+        const uint64_t size = footer[12] | footer[13] << 8 | footer[14] << 16 | static_cast<uint64_t>(footer[15]) << 24;
+        const uint64_t whole = size + ((footer[23] & 0x80) ? kApeFooterSize : 0);
+        if (size < kApeFooterSize || whole > audioEnd_ - leadingEnd_) return false;
+        *start = audioEnd_ - whole;
+        return true;
+    }
+
+    // A Lyrics3 block ("LYRICSBEGIN" ... "LYRICS200" after a six-digit size, or "LYRICSEND"
+    // within 5100 bytes of its start) that ends at audioEnd_.
+    bool FindLyrics3Block(uint64_t* start, uint32_t* error) {
+        const uint8_t* footer = BytesBeforeAudioEnd(kLyrics3v2FooterSize, error);
+        if (footer == nullptr) return false;
+        if (std::memcmp(footer + 6, "LYRICS200", 9) == 0) {
+            uint64_t size = 0;
+            for (int i = 0; i < 6; ++i) {
+                if (footer[i] < '0' || footer[i] > '9') return false;
+                size = size * 10 + (footer[i] - '0');
+            }
+            if (size + kLyrics3v2FooterSize > audioEnd_ - leadingEnd_) return false;
+            const uint64_t begin = audioEnd_ - kLyrics3v2FooterSize - size;
+            uint8_t marker[11];
+            size_t read = 0;
+            if (!file_.ReadAt(begin, marker, sizeof marker, &read, error) || read != sizeof marker ||
+                std::memcmp(marker, "LYRICSBEGIN", 11) != 0) {
+                return false;
+            }
+            *start = begin;
+            return true;
+        }
+        if (std::memcmp(footer + 6, "LYRICSEND", 9) != 0) return false;
+        const size_t window = static_cast<size_t>(std::min<uint64_t>(kLyrics3v1Longest, audioEnd_ - leadingEnd_));
+        const uint8_t* block = BytesBeforeAudioEnd(window, error);
+        for (size_t at = window - 9; block != nullptr && at >= 11; --at) {
+            if (std::memcmp(block + at - 11, "LYRICSBEGIN", 11) == 0) {
+                *start = audioEnd_ - window + at - 11;
+                return true;
+            }
+        }
+        return false;
     }
 
     // The frames of the tag whose header is at start; bytes that region holds are not read again.
@@ -157,10 +248,14 @@ private:
                               position);
     }
 
-    // 2, 3, 4 for ID3v2, 1 and 11 for ID3v1 and ID3v1.1.
+    // 2, 3, 4 for ID3v2, 1 and 11 for ID3v1 and ID3v1.1; each named once.
     void AddTagType(int version) {
+        const std::u16string name = version == 1    ? u"ID3v1"
+                                    : version == 11 ? u"ID3v1.1"
+                                                    : u"ID3v2." + std::u16string(1, static_cast<char16_t>(u'0' + version));
+        if ((u" " + tagTypes_ + u" ").find(u" " + name + u" ") != std::u16string::npos) return;
         if (!tagTypes_.empty()) tagTypes_ += u' ';
-        tagTypes_ += version == 1 ? u"ID3v1" : version == 11 ? u"ID3v1.1" : u"ID3v2." + std::u16string(1, static_cast<char16_t>(u'0' + version));
+        tagTypes_ += name;
     }
 
     MediaSource& file_;
@@ -168,6 +263,7 @@ private:
     TagAssembly assembly_;
     uint64_t size_ = 0;
     FileRegion head_;
+    FileRegion tail_;
     uint64_t leadingEnd_ = 0;
     uint64_t audioEnd_ = 0;
     Id3v1Tag id3v1_;

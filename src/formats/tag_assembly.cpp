@@ -6,6 +6,10 @@
 
 namespace {
 
+// Players keep data of their own in comments: loudness ("iTunNORM"), gapless playback
+// ("iTunSMPB", "iTunPGAP"), disc lookups ("iTunes_CDDB_IDs").
+bool IsPlayerNote(const std::u16string& description) { return description.compare(0, 4, u"iTun") == 0; }
+
 std::u16string TextOf(const MediaTags& tags, const char16_t* id) {
     const std::u16string* text = tags.FindText(id);
     return text != nullptr ? *text : std::u16string();
@@ -26,18 +30,27 @@ void TagAssembly::AddText(TextFrame&& frame, int version) {
     std::u16string genres = genre ? ResolveGenres(frame.Values) : std::u16string();
     std::u16string text = JoinValues(std::move(frame.Values));
     if (!Keep(frame.Key.size() + text.size())) return;
-    // Each version keeps its year in a frame of its own, and only there.
-    const char16_t* yearFrame = version == 4 ? u"TDRC" : u"TYER";
-    if (frame.Key == yearFrame && tags_.Year == 0) tags_.Year = ParseYear(text);
+    // Each version keeps its year in a frame of its own; files converted by other tools
+    // carry the other version's, which counts where the own one is missing.
+    if (frame.Key == u"TDRC" || frame.Key == u"TYER") {
+        const bool own = frame.Key == (version == 4 ? u"TDRC" : u"TYER");
+        long& year = own ? ownYear_ : otherYear_;
+        if (year == 0) year = ParseYear(text);
+    }
     if (genre) tags_.Genre = std::move(genres);
     tags_.Texts.emplace(std::move(frame.Key), std::move(text));
 }
 
 void TagAssembly::AddComment(CommentFrame&& frame) {
-    if (commentFound_ || !frame.Description.empty()) return;
+    // The first comment without a description; else the first whose description is not
+    // one of the players' own notes.
+    const CommentRank rank = frame.Description.empty()             ? CommentRank::Plain
+                             : IsPlayerNote(frame.Description) ? CommentRank::None
+                                                                   : CommentRank::Described;
+    if (rank <= commentRank_) return;
     std::u16string text = JoinValues(std::move(frame.Values));
     if (!Keep(text.size())) return;
-    commentFound_ = true;
+    commentRank_ = rank;
     tags_.Comment = std::move(text);
 }
 
@@ -55,4 +68,5 @@ void TagAssembly::Finish() {
     tags_.Composer = TextOf(tags_, u"TCOM");
     ParseNumberPair(TextOf(tags_, u"TRCK"), &tags_.Track, &tags_.TrackCount);
     ParseNumberPair(TextOf(tags_, u"TPOS"), &tags_.Disc, &tags_.DiscCount);
+    tags_.Year = ownYear_ != 0 ? ownYear_ : otherYear_;
 }

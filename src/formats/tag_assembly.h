@@ -29,10 +29,16 @@ private:
     static constexpr size_t kMostFrames = 4096;
     static constexpr size_t kMostCharacters = 4 * 1024 * 1024;
 
+    // How good a comment is for the Comment property, from none to the best.
+    enum class CommentRank { None, Described, Plain };
+
     bool Keep(size_t characters) noexcept;
 
     MediaTags& tags_;
     size_t frames_ = 0;
     size_t characters_ = 0;
-    bool commentFound_ = false;
+    CommentRank commentRank_ = CommentRank::None;
+    // The year from the first year frame of its tag's version, and from the first of the other.
+    long ownYear_ = 0;
+    long otherYear_ = 0;
 };

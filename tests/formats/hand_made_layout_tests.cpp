@@ -164,10 +164,11 @@ TEST_F(HandMadeLayouts, GenreReferencesAndTheYearFrameOfEachVersion) {
         EXPECT_EQ(Read(Tag(3, TextFrame(3, "TCON", genre.Text))).Genre, genre.Genre) << genre.Text;
     }
     EXPECT_EQ(Read(Tag(4, Frame(4, "TCON", BytesOf(std::string("\0" "17\0RX\0Rock", 11))))).Genre, u"Rock; Remix");
-    // Year: TDRC in 2.4, TYER in 2.3, nothing else.
+    // Year: TDRC in 2.4, TYER in 2.3 first, the other version's frame where that is missing.
     EXPECT_EQ(Read(Tag(4, TextFrame(4, "TYER", "1990") + TextFrame(4, "TDRC", "2004-05-06"))).Year, 2004);
-    EXPECT_EQ(Read(Tag(4, TextFrame(4, "TYER", "1990"))).Year, 0);
+    EXPECT_EQ(Read(Tag(4, TextFrame(4, "TYER", "1990"))).Year, 1990);
     EXPECT_EQ(Read(Tag(3, TextFrame(3, "TDRC", "2004") + TextFrame(3, "TYER", "1990"))).Year, 1990);
+    EXPECT_EQ(Read(Tag(3, TextFrame(3, "TDRC", "2004"))).Year, 2004);
     EXPECT_EQ(Read(Tag(3, TextFrame(3, "TYER", "99"))).Year, 0);
 }
 
