@@ -163,3 +163,25 @@ TEST_F(TagFileObject, EveryGetterRefusesANullPointerAndTextAnswersByIdentifier) 
     EXPECT_STREQ(value.Get(), L"");
     EXPECT_EQ(tag->Text(id.Get(), nullptr), E_POINTER);
 }
+
+TEST_F(TagFileObject, SavePictureSaysWhyWhenItsSourceHasChangedOrGoneAndLeavesNoFile) {
+    const std::wstring source = folder.WriteFile(L"song.mp3", ReadWholeFile(FormatFixturePath(L"cbr-stereo-44k.mp3")));
+    const std::wstring target = folder.Path() + L"\\cover.jpg";
+    UniqueBstr name(SysAllocString(target.c_str()));
+    VARIANT_BOOL saved = VARIANT_TRUE;
+    ASSERT_EQ(OpenFile(tag.Get(), source), S_OK);
+    std::vector<unsigned char> longer = ReadWholeFile(source);
+    longer.push_back(0);
+    folder.WriteFile(L"song.mp3", longer);
+    // An error left by an earlier call on this thread is not the reason.
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(tag->SavePicture(name.Get(), &saved), HRESULT_FROM_WIN32(ERROR_FILE_INVALID));
+    EXPECT_EQ(ErrorDescription(), L"Cannot read \"" + source + L"\": the file has changed since it was opened");
+    EXPECT_EQ(saved, VARIANT_FALSE);
+    ASSERT_TRUE(DeleteFileW(source.c_str()));
+    EXPECT_EQ(tag->SavePicture(name.Get(), &saved), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ErrorDescription().rfind(L"Cannot open \"" + source + L"\": ", 0), 0u) << ErrorDescription();
+    for (const std::wstring& left : {target, target + L".tarvik-partial"}) {
+        EXPECT_EQ(GetFileAttributesW(left.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
