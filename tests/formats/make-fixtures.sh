@@ -123,3 +123,68 @@ with open("manifest.txt", "w", encoding="utf-8") as manifest:
             with open(name + ".cover", "wb") as cover:
                 cover.write(fronts[0].data)
 PY
+
+# Streams of every MPEG version, layer, bitrate and sample rate in both channel modes, and
+# with a Xing header frame in every Layer III version: each header field and table entry as
+# mutagen reads it, into mpeg-manifest.txt ("file<TAB>bitrate<TAB>rate<TAB>channels<TAB>
+# seconds"); and mutagen's list of the genres that ID3v1 numbers, one a line, in genres.txt.
+# mutagen sizes Layer I frames four times too long and finds no stream there: those lines
+# come from the standard's tables below, which mutagen confirms for the other layers.
+"$python" - <<'PY'
+import struct
+from mutagen.mp3 import MP3
+from mutagen._constants import GENRES
+
+with open("genres.txt", "w", encoding="utf-8", newline="\n") as out:
+    out.write("".join(name + "\n" for name in GENRES))
+
+VERSIONS = {1: 3, 2: 2, 25: 0}  # the version bits of MPEG-1, 2 and 2.5
+RATES = {1: (44100, 48000, 32000), 2: (22050, 24000, 16000), 25: (11025, 12000, 8000)}
+BITRATES = {(1, 1): (32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448),
+            (1, 2): (32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384),
+            (1, 3): (32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320),
+            (2, 1): (32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256),
+            (2, 2): (8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160)}
+
+def frame_length(version, layer, kbps, rate):
+    if layer == 1:
+        return (12 * kbps * 1000 // rate) * 4
+    samples = 576 if layer == 3 and version != 1 else 1152
+    return samples // 8 * kbps * 1000 // rate
+
+def header(version, layer, index, rate_index, mono):
+    return bytes([0xFF, 0xE0 | VERSIONS[version] << 3 | (4 - layer) << 1 | 1, index << 4 | rate_index << 2,
+                  0xC0 if mono else 0x40])
+
+def xing(version, mono, frames, length):
+    side = (17 if mono else 32) if version == 1 else (9 if mono else 17)
+    body = b"\0" * side + b"Xing" + struct.pack(">II", 1, frames)
+    return body + b"\0" * (length - 4 - len(body))
+
+with open("mpeg-manifest.txt", "w", encoding="utf-8", newline="\n") as manifest:
+    for version in (1, 2, 25):
+        for layer in (1, 2, 3):
+            table = BITRATES[(1 if version == 1 else 2, layer if version == 1 or layer == 1 else 2)]
+            for index, kbps in enumerate(table, start=1):
+                for rate_index, rate in enumerate(RATES[version]):
+                    mono = (index + rate_index) % 2 == 0
+                    length = frame_length(version, layer, kbps, rate)
+                    frame = header(version, layer, index, rate_index, mono) + b"\0" * (length - 4)
+                    files = [("mpeg-%d-%d-%d-%d.mp3" % (version, layer, index, rate_index), frame * 6)]
+                    if layer == 3 and index == 9 and rate_index == 0:
+                        for channels_mono in (True, False):
+                            first = header(version, layer, index, rate_index, channels_mono)
+                            files.append(("mpeg-%d-3-xing-%s.mp3" % (version, "mono" if channels_mono else "stereo"),
+                                          first + xing(version, channels_mono, 40, length) +
+                                          (first + b"\0" * (length - 4)) * 5))
+                    for name, data in files:
+                        with open(name, "wb") as f:
+                            f.write(data)
+                        expected = (kbps, rate, 1 if mono else 2, len(data) * 8 / (kbps * 1000))
+                        if layer != 1:
+                            info = MP3(name).info
+                            read = (info.bitrate // 1000, info.sample_rate, info.channels, info.length)
+                            assert read[:3] == expected[:3] or "xing" in name, (name, read, expected)
+                            expected = read
+                        manifest.write("%s\t%d\t%d\t%d\t%.6f\n" % ((name,) + expected))
+PY
