@@ -10,9 +10,9 @@ struct Rename {
 };
 
 const Rename kRenames[] = {
-    {"BUF", u"RBUF"}, {"CNT", u"PCNT"}, {"COM", u"COMM"}, {"CRA", u"AENC"}, {"ETC", u"ETCO"}, {"GEO", u"GEOB"},
-    {"IPL", u"TIPL"}, {"LNK", u"LINK"}, {"MCI", u"MCDI"}, {"MLL", u"MLLT"}, {"PIC", u"APIC"}, {"POP", u"POPM"},
-    {"REV", u"RVRB"}, {"SLT", u"SYLT"}, {"STC", u"SYTC"}, {"TAL", u"TALB"}, {"TBP", u"TBPM"}, {"TCM", u"TCOM"},
+    {"BUF", u"RBUF"}, {"CNT", u"PCNT"}, {"COM", u"COMM"}, {"CRA", u"AENC"}, {"ETC", u"ETCO"}, {"GEO", u"GEOB"}, {"GP1", u"GRP1"},
+    {"IPL", u"TIPL"}, {"LNK", u"LINK"}, {"MCI", u"MCDI"}, {"MLL", u"MLLT"}, {"MVI", u"MVIN"}, {"MVN", u"MVNM"}, {"PIC", u"APIC"}, {"POP", u"POPM"},
+    {"REV", u"RVRB"}, {"RVA", u"RVAD"}, {"SLT", u"SYLT"}, {"STC", u"SYTC"}, {"TAL", u"TALB"}, {"TBP", u"TBPM"}, {"TCM", u"TCOM"},
     {"TCO", u"TCON"}, {"TCP", u"TCMP"}, {"TCR", u"TCOP"}, {"TDA", u"TDAT"}, {"TDY", u"TDLY"}, {"TEN", u"TENC"},
     {"TFT", u"TFLT"}, {"TIM", u"TIME"}, {"TKE", u"TKEY"}, {"TLA", u"TLAN"}, {"TLE", u"TLEN"}, {"TMT", u"TMED"},
     {"TOA", u"TOPE"}, {"TOF", u"TOFN"}, {"TOL", u"TOLY"}, {"TOR", u"TORY"}, {"TOT", u"TOAL"}, {"TP1", u"TPE1"},

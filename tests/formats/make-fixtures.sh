@@ -127,16 +127,21 @@ PY
 # Streams of every MPEG version, layer, bitrate and sample rate in both channel modes, and
 # with a Xing header frame in every Layer III version: each header field and table entry as
 # mutagen reads it, into mpeg-manifest.txt ("file<TAB>bitrate<TAB>rate<TAB>channels<TAB>
-# seconds"); and mutagen's list of the genres that ID3v1 numbers, one a line, in genres.txt.
+# seconds"); mutagen's list of the genres that ID3v1 numbers, one a line, in genres.txt; and
+# its 2.3/2.4 names of the 2.2 frame identifiers in frame-ids-22.txt ("TT2<TAB>TIT2").
 # mutagen sizes Layer I frames four times too long and finds no stream there: those lines
 # come from the standard's tables below, which mutagen confirms for the other layers.
 "$python" - <<'PY'
 import struct
 from mutagen.mp3 import MP3
 from mutagen._constants import GENRES
+from mutagen.id3 import _frames
 
 with open("genres.txt", "w", encoding="utf-8", newline="\n") as out:
     out.write("".join(name + "\n" for name in GENRES))
+with open("frame-ids-22.txt", "w", encoding="utf-8", newline="\n") as out:
+    for old, frame in sorted(_frames.Frames_2_2.items()):
+        out.write("%s\t%s\n" % (old, frame.__mro__[1].__name__))
 
 VERSIONS = {1: 3, 2: 2, 25: 0}  # the version bits of MPEG-1, 2 and 2.5
 RATES = {1: (44100, 48000, 32000), 2: (22050, 24000, 16000), 25: (11025, 12000, 8000)}

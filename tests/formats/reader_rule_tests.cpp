@@ -60,6 +60,17 @@ TEST_F(ReaderRules, EveryGenreNumberNamesWhatMutagenNames) {
     }
 }
 
+TEST_F(ReaderRules, Every22TextFrameAnswersUnderTheNameMutagenGivesIt) {
+    int checked = 0;
+    for (const std::string& line : LinesOf(FormatFixtureBytes("frame-ids-22.txt"))) {
+        const std::string old = line.substr(0, 3), renamed = line.substr(4);
+        if (old[0] != 'T' || renamed[0] != 'T' || old == "TXX") continue;
+        EXPECT_EQ(TextOf(ReadMedia(Tag(2, TextFrame(2, old, "v"))), Widen(renamed)), u"v") << old;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 41);
+}
+
 TEST_F(ReaderRules, EachTextEncodingInEachTagVersion) {
     // "Gr\u00FC\u00DFe \u2603", and a second value, in each encoding's bytes.
     const struct {
@@ -113,8 +124,12 @@ TEST_F(ReaderRules, EachTagHeaderFlag) {
         const MediaTags read = ReadMedia(Tag(tag.Version, tag.Body, tag.Flags) + MpegFrames(3));
         EXPECT_EQ(read.Title, tag.Title) << tag.Version << " " << int{tag.Flags};
         EXPECT_EQ(read.TagTypes, tag.TagTypes) << tag.Version << " " << int{tag.Flags};
-        EXPECT_EQ(read.SampleRate, 44100) << tag.Version << " " << int{tag.Flags};
+        EXPECT_DOUBLE_EQ(read.Duration, 3 * 417 * 8 / 128000.0) << tag.Version << " " << int{tag.Flags};
     }
+    // The footer flag means nothing before 2.4: no footer is passed over there.
+    Bytes flagged = Tag(3, frames3);
+    flagged[5] = 0x10;
+    EXPECT_DOUBLE_EQ(ReadMedia(flagged + MpegFrames(3)).Duration, 3 * 417 * 8 / 128000.0);
 }
 
 TEST_F(ReaderRules, FrameBodiesAtTheBoundsOfTheirSmallestSizes) {
@@ -149,9 +164,12 @@ TEST_F(ReaderRules, FrameBodiesAtTheBoundsOfTheirSmallestSizes) {
         EXPECT_EQ(copied, cut > header ? Bytes(image.begin(), image.begin() + static_cast<long>(cut - header)) : Bytes())
             << cut;
     }
-    // A Xing header needs its flags and count inside the first frame; an ID3v1 tag needs all
-    // 128 bytes after the audio.
+    // An ID3v1 tag needs all 128 bytes; it is 1.1 only where a zero byte precedes a track.
     EXPECT_EQ(ReadMedia(MakeTag("whole", "", "", "", "", 0)).Title, u"whole");
+    EXPECT_EQ(ReadMedia(MakeTag("", "", "", "", "short", 0)).TagTypes, u"ID3v1");
+    const MediaTags longComment = ReadMedia(MakeTag("", "", "", "", std::string(30, 'c'), 0));
+    EXPECT_EQ(longComment.Comment, std::u16string(30, u'c'));
+    EXPECT_EQ(longComment.TagTypes, u"ID3v1");
     const Bytes v1 = MakeTag("cut", "", "", "", "", 0);
     EXPECT_EQ(ReadMedia(Bytes(v1.begin() + 1, v1.end())).Title, u"");
 }
