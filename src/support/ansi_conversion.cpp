@@ -75,6 +75,10 @@ HRESULT ConvertToWideInto(const char* text, wchar_t* buffer, int size) noexcept 
     return S_OK;
 }
 
+int ConvertRunToWide(const char* text, int length, wchar_t* buffer, int size) noexcept {
+    return length == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text, length, buffer, size);
+}
+
 void ConvertToAnsiField(const wchar_t* text, int length, char* field, int fieldSize) noexcept {
     field[0] = 0;
     if (length == 0) return;

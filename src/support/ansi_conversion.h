@@ -28,6 +28,10 @@ HRESULT ConvertToWide(const char* text, std::unique_ptr<wchar_t[]>& out) noexcep
 // buffer holds the empty string and the result is the system's error.
 HRESULT ConvertToWideInto(const char* text, wchar_t* buffer, int size) noexcept;
 
+// The first length bytes of text (no terminator needed) into buffer, which holds at least
+// length wide characters; the count written, or 0 with the system's error as the last error.
+int ConvertRunToWide(const char* text, int length, wchar_t* buffer, int size) noexcept;
+
 // Up to length wide characters into a fixed field of fieldSize bytes (a device name, say),
 // terminated when there is room; the field is left empty when the text does not convert
 // exactly (as ConvertNameToAnsi) or does not fit.

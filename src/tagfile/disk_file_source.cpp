@@ -1,7 +1,6 @@
 #include "tagfile/disk_file_source.h"
 
 #include <algorithm>
-#include <string>
 
 #include "support/ansi_conversion.h"
 
@@ -49,12 +48,10 @@ bool DiskFileSource::ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_
 
 std::u16string DiskFileSource::DecodeCodePage(const char* text, size_t size) {
     // Every byte yields at most one UTF-16 unit.
-    const std::string terminated(text, size);
-    std::u16string wide(size + 1, u'\0');
-    if (FAILED(ConvertToWideInto(terminated.c_str(), reinterpret_cast<wchar_t*>(&wide[0]), static_cast<int>(size + 1)))) {
-        return {};
-    }
-    wide.resize(std::char_traits<char16_t>::length(wide.data()));
+    std::u16string wide(size, u'\0');
+    const int written = ConvertRunToWide(text, static_cast<int>(size), reinterpret_cast<wchar_t*>(&wide[0]),
+                                         static_cast<int>(size));
+    wide.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return wide;
 }
 
