@@ -116,8 +116,8 @@ TEST_F(StubPages, ASystemThatRefusesExecutableMemoryFailsTheWindowAsItFailsAnyOt
     log.Clear();
     EXPECT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
     EXPECT_EQ(log.Format(), refusedWindow);
-    HWND none = nullptr;
-    EXPECT_EQ(InPlace()->GetWindow(&none), E_UNEXPECTED);
+    HWND window = nullptr;
+    EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
     EXPECT_EQ(PageOf(refusedPage).State, static_cast<DWORD>(MEM_FREE)) << "the page it could not make executable";
     EXPECT_EQ(ExecutablePrivateBytes(), executableBefore);
 
@@ -130,7 +130,7 @@ TEST_F(StubPages, ASystemThatRefusesExecutableMemoryFailsTheWindowAsItFailsAnyOt
                                           reinterpret_cast<void*>(RefuseProtectionChange));
     ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
     ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-    EXPECT_EQ(InPlace()->GetWindow(&none), E_UNEXPECTED);
+    EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
     EXPECT_TRUE(ReadsAndExecutesOnly(StubOf(WindowOf(neighbour.Get()))));
     EXPECT_TRUE(PaintsItself(WindowOf(neighbour.Get())));
     RecordingSite windowlessSite(log);
@@ -144,8 +144,8 @@ TEST_F(StubPages, ASystemThatRefusesExecutableMemoryFailsTheWindowAsItFailsAnyOt
     refuse.reset();
     ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
     ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-    ASSERT_EQ(InPlace()->GetWindow(&none), S_OK);
-    EXPECT_EQ(PageOf(StubOf(none)).BaseAddress, PageOf(StubOf(WindowOf(neighbour.Get()))).BaseAddress);
+    ASSERT_EQ(InPlace()->GetWindow(&window), S_OK);
+    EXPECT_EQ(PageOf(StubOf(window)).BaseAddress, PageOf(StubOf(WindowOf(neighbour.Get()))).BaseAddress);
     DropControl(neighbour);
 }
 
