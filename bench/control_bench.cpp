@@ -1,11 +1,12 @@
 // The control at work in a container: drawing into a DIB section against the bare GDI
-// calls it makes, the metafile picture of GetData, and a windowed in-place activation and
-// deactivation, each per call.
+// calls it makes, the metafile picture of GetData, a windowed in-place activation and
+// deactivation, and what the protection changes of a stub page cost, each per call.
 #include <windows.h>
 #include <ocidl.h>
 #include <oleidl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "bench_run.h"
 #include "bench_container.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr char kCaption[] = "MP3Head";
 constexpr RECT kBounds = {10, 10, 190, 90};
+constexpr SIZE_T kPageSize = 4096;
 
 // A 32-bit DIB section selected into a memory DC, as a container draws off screen.
 class DibSurface {
@@ -136,6 +138,38 @@ void MakeAndDestroyChildWindow(HWND parent, int cycles) {
     PumpMessages();
 }
 
+// A stub's worth of bytes written into a page, as writing or clearing a window's stub does.
+void WriteStubBytes(void* page) {
+    std::memset(page, 0xCC, 32);
+}
+
+// A stub written on a page that stays: made writable, written, executable again, flushed.
+void RewriteProtectedPage(void* page, int calls) {
+    for (int i = 0; i < calls; ++i) {
+        DWORD previous = 0;
+        VirtualProtect(page, kPageSize, PAGE_READWRITE, &previous);
+        WriteStubBytes(page);
+        VirtualProtect(page, kPageSize, PAGE_EXECUTE_READ, &previous);
+        FlushInstructionCache(GetCurrentProcess(), page, 32);
+    }
+}
+
+// A page that comes and goes with its only stub; protected, it is made executable only
+// once written.
+void MakeAndFreeStubPage(int calls, bool protectedPage) {
+    for (int i = 0; i < calls; ++i) {
+        void* page = VirtualAlloc(nullptr, kPageSize, MEM_COMMIT | MEM_RESERVE,
+                                  protectedPage ? PAGE_READWRITE : PAGE_EXECUTE_READWRITE);
+        WriteStubBytes(page);
+        if (protectedPage) {
+            DWORD previous = 0;
+            VirtualProtect(page, kPageSize, PAGE_EXECUTE_READ, &previous);
+        }
+        FlushInstructionCache(GetCurrentProcess(), page, 32);
+        VirtualFree(page, 0, MEM_RELEASE);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,19 +235,63 @@ int main(int argc, char** argv) {
     PrintSection("windowed in-place activation and deactivation");
     BenchContainer container;
     control->SetClientSite(&container.Site);
+    // A second control in a container of its own: while its window lives, the thread's stub
+    // page stays between the first control's windows.
+    BenchContainer neighbourContainer;
+    InterfacePtr<IOleObject> neighbour = library.Create<IOleObject>(IID_IOleObject);
+    InterfacePtr<IOleInPlaceObject> neighbourInPlace;
+    if (!neighbour || FAILED(neighbour.QueryInto(IID_IOleInPlaceObject, neighbourInPlace))) {
+        std::printf("cannot create the second control\n");
+        return 1;
+    }
+    neighbour->SetClientSite(&neighbourContainer.Site);
     const int cycles = 200;
     const std::vector<BenchVariant> activation = {
         {"bare: a child window made and destroyed",
          [&](int) { MakeAndDestroyChildWindow(container.Window.Handle(), cycles); }, double(cycles)},
         {"DoVerb(INPLACEACTIVATE), InPlaceDeactivate",
          [&](int) { ActivateAndDeactivate(control.Get(), inPlace.Get(), container, cycles); }, double(cycles)},
+        // The neighbour's own activation and deactivation count as one cycle more.
+        {"the same beside a second control window",
+         [&](int) {
+             RECT position = {10, 20, 110, 70};
+             neighbour->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &neighbourContainer.Site, 0,
+                               neighbourContainer.Window.Handle(), &position);
+             ActivateAndDeactivate(control.Get(), inPlace.Get(), container, cycles);
+             neighbourInPlace->InPlaceDeactivate();
+             neighbourContainer.Log.Clear();
+         },
+         double(cycles + 1)},
     };
     const int activationRounds = run.Pick(15, 5);
     std::printf("%d rounds of %d cycles each, interleaved\n", activationRounds, cycles);
     const RoundTimes activationTimes = RunInterleaved(activation, activationRounds);
     PrintVariantTable(activation, activationTimes, "cycle");
     PrintPairedRatio("cycle/bare", activation, activationTimes, 1, 0);
+    PrintPairedRatio("beside a second/bare", activation, activationTimes, 2, 0);
 
+    PrintSection("a stub page's protection changes");
+    void* page = VirtualAlloc(nullptr, kPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READ);
+    const int changes = 2000;
+    const std::vector<BenchVariant> protection = {
+        {"kept page: to RW, stub written, to RX, flushed",
+         [&](int) { RewriteProtectedPage(page, changes); }, double(changes)},
+        {"page made RWX, stub written, freed",
+         [&](int) { MakeAndFreeStubPage(changes, false); }, double(changes)},
+        {"page made RW, stub written, to RX, freed",
+         [&](int) { MakeAndFreeStubPage(changes, true); }, double(changes)},
+    };
+    std::printf("%d rounds of %d calls each, interleaved\n", rounds, changes);
+    const RoundTimes protectionTimes = RunInterleaved(protection, rounds);
+    PrintVariantTable(protection, protectionTimes, "call");
+    PrintPairedRatio("RW then RX/RWX", protection, protectionTimes, 2, 1);
+    VirtualFree(page, 0, MEM_RELEASE);
+
+    neighbour->Close(OLECLOSE_NOSAVE);
+    neighbour->SetClientSite(nullptr);
+    neighbourInPlace.Reset();
+    neighbour.Reset();
+    neighbourContainer.ForgetControl();
     control->Close(OLECLOSE_NOSAVE);
     control->SetClientSite(nullptr);
     inPlace.Reset();
@@ -221,7 +299,8 @@ int main(int argc, char** argv) {
     view.Reset();
     control.Reset();
     container.ForgetControl();
-    std::printf("\n  every container reference back: %s; DllCanUnloadNow %s\n",
-                container.AllReferencesBack() ? "yes" : "NO", library.CanUnloadNow() == S_OK ? "S_OK" : "S_FALSE");
+    const bool referencesBack = container.AllReferencesBack() && neighbourContainer.AllReferencesBack();
+    std::printf("\n  every container reference back: %s; DllCanUnloadNow %s\n", referencesBack ? "yes" : "NO",
+                library.CanUnloadNow() == S_OK ? "S_OK" : "S_FALSE");
     return 0;
 }

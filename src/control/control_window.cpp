@@ -18,31 +18,37 @@ WNDPROC ControlWindow::GetMessageProcedure() { return reinterpret_cast<WNDPROC>(
 
 void ControlWindow::AfterLastMessage(HWND) {}
 
-ControlWindow::~ControlWindow() {
+void ControlWindow::DropEntryStub() {
     if (EntryStub == nullptr) return;
-    // A window that outlived its object (destroyed on the wrong thread, say) must not
-    // enter the stub once its memory is reused.
+    // A window that outlived its binding must not enter the stub once its slot is reused.
     if (Handle != nullptr && IsWindow(Handle)) {
         SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
     }
-    ReleaseEntryStub(*TheModule, EntryStub);
+    FreeEntryStub(*TheModule, EntryStub);
     EntryStub = nullptr;
 }
 
 HWND ControlWindow::CreateChildWindow(HWND parent, const RECT& rect, LPCSTR name, DWORD style, DWORD extendedStyle,
                                       UINT_PTR childId, ATOM atom, void* creationParameter) {
     if (atom == 0) return nullptr;
-    // The stub's memory is taken with the first window and kept for the object's life.
-    if (EntryStub == nullptr) EntryStub = AcquireEntryStub(*TheModule);
+    // One stub for one window, written before the window exists, on this thread's own page:
+    // a stub left by a window that ended unseen goes first.
+    DropEntryStub();
+    EntryStub = MakeEntryStub(*TheModule, this, reinterpret_cast<ObjectMessageProcedure>(GetMessageProcedure()));
     if (EntryStub == nullptr) return nullptr;
     PushPendingWindow(*TheModule, Pending, this);
     if (childId == 0 && (style & WS_CHILD) != 0) childId = reinterpret_cast<UINT_PTR>(this);
     const HWND window = CreateWindowExA(extendedStyle, MAKEINTATOM(atom), name, style, rect.left, rect.top,
                                         rect.right - rect.left, rect.bottom - rect.top, parent,
                                         reinterpret_cast<HMENU>(childId), TheModule->Instance, creationParameter);
-    // A creation refused before its first message leaves the record listed; it lives in
-    // this object and must not outlast it there.
-    if (window == nullptr) ForgetPendingWindow(*TheModule, Pending);
+    if (window == nullptr) {
+        // A creation refused before its first message leaves the record listed and the stub
+        // made; the record lives in this object and must not outlast it there.
+        const DWORD error = GetLastError();
+        ForgetPendingWindow(*TheModule, Pending);
+        DropEntryStub();
+        SetLastError(error);
+    }
     return window;
 }
 
@@ -53,12 +59,9 @@ HWND LumexControl::MakeControlWindow(HWND parent, const RECT& position) {
 
 void LumexControl::DestroyControlWindow() {
     HWND& window = WindowHandleRef();
-    if (window == nullptr) return;
-    if (IsWindow(window)) DestroyWindow(window);
-    // Refused on a thread that does not own the window: it stays, but must never again
-    // enter this object's stub, whose memory goes with the object.
-    if (window != nullptr && IsWindow(window)) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-    }
+    if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+    // Its last message gave the stub back.  Refused on a thread that does not own it, the
+    // window stays, but must never again enter the stub, which goes now.
+    DropEntryStub();
     window = nullptr;
 }

@@ -30,19 +30,22 @@ public:
     virtual InterfacePtr<IUnknown> HoldForMessage() = 0;
 
     // Creates a window of the class registered as atom and binds it to this object; the
-    // window's first message stores its handle in Handle before this returns.  Null when
-    // the atom is 0, when no stub memory is left, or when the system refuses the window.
+    // window's first message stores its handle in Handle before this returns.  Null, with
+    // the reason as the thread's last error, when the atom is 0, when no executable memory
+    // can be had for the window's stub, or when the system refuses the window.
     HWND CreateChildWindow(HWND parent, const RECT& rect, LPCSTR name, DWORD style, DWORD extendedStyle,
                            UINT_PTR childId, ATOM atom, void* creationParameter);
+    // Gives the window's stub back; a window still bound to it (one whose destruction was
+    // refused) is handed to the default procedure first.
+    void DropEntryStub();
 
     HWND Handle = nullptr;
     PendingWindow Pending{};           // the creation record while the window is being made
-    void* EntryStub = nullptr;         // executable memory holding this object's stub
+    WNDPROC EntryStub = nullptr;       // the window's stub, made with it, given back after its last message
     const MSG* CurrentMessage = nullptr;
     WNDPROC PreviousProcedure = DefWindowProcA;
 
 protected:
     ControlWindow() noexcept = default;
-    // Gives the stub memory back; a window still bound to it is unbound first.
-    ~ControlWindow();
+    ~ControlWindow() { DropEntryStub(); }
 };

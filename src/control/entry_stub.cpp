@@ -1,7 +1,10 @@
 #include "control/entry_stub.h"
 
+#include <bitset>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <new>
 
 #include "module/server_module.h"
 
@@ -9,46 +12,95 @@ namespace {
 
 constexpr SIZE_T kPageSize = 4096;
 constexpr SIZE_T kSlotSize = 32;
+constexpr size_t kSlotsPerPage = kPageSize / kSlotSize;
+constexpr BYTE kBreakpoint = 0xCC;  // int3: a slot without a stub traps
 static_assert(kEntryStubSize <= kSlotSize, "a stub fits its slot");
 
-// The first slot of every page holds its bookkeeping; the others hold stubs or, while
-// free, the link to the next free slot.
+// A page of stubs and its bookkeeping, which lives in ordinary memory apart from the page,
+// so that nothing but stubs is ever written there.
 struct StubPage {
-    StubPage* Next;
-    void* FreeSlot;
-    UINT Used;
+    BYTE* Code = nullptr;
+    DWORD Thread = 0;  // whose windows' stubs live here; only it changes the page
+    std::bitset<kSlotsPerPage> Used;
+    std::bitset<kSlotsPerPage> Uncleared;  // given back on another thread, the old stub still in them
+    StubPage* Next = nullptr;
 };
-static_assert(sizeof(StubPage) <= kSlotSize, "the page header fits one slot");
 
 StubPage* Pages = nullptr;  // guarded by the module's WindowCreationLock
 
-StubPage* AllocatePage() {
-    void* memory = VirtualAlloc(nullptr, kPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
-    if (memory == nullptr) return nullptr;
-    auto* bytes = static_cast<BYTE*>(memory);
-    auto* page = reinterpret_cast<StubPage*>(bytes);
-    page->Next = nullptr;
-    page->Used = 0;
-    page->FreeSlot = nullptr;
-    for (SIZE_T offset = kPageSize - kSlotSize; offset >= kSlotSize; offset -= kSlotSize) {
-        void* slot = bytes + offset;
-        *static_cast<void**>(slot) = page->FreeSlot;
-        page->FreeSlot = slot;
+StubPage* FindPageWithRoom(DWORD thread) {
+    for (StubPage* page = Pages; page != nullptr; page = page->Next) {
+        if (page->Thread == thread && !page->Used.all()) return page;
     }
-    return page;
+    return nullptr;
 }
 
-StubPage* PageOf(void* slot) {
-    return reinterpret_cast<StubPage*>(reinterpret_cast<UINT_PTR>(slot) & ~static_cast<UINT_PTR>(kPageSize - 1));
+StubPage* FindPageHolding(const BYTE* code) {
+    for (StubPage* page = Pages; page != nullptr; page = page->Next) {
+        if (code >= page->Code && code < page->Code + kPageSize) return page;
+    }
+    return nullptr;
 }
 
-void DropPage(StubPage* page) {
+size_t FindFreeSlot(const StubPage& page) {
+    size_t slot = 0;
+    while (page.Used[slot]) ++slot;
+    return slot;
+}
+
+// A new page of the thread's, listed, writable until its first stub is in; null, with the
+// system's error, when none can be had.
+StubPage* AddPage(DWORD thread) {
+    std::unique_ptr<StubPage> page(new (std::nothrow) StubPage);
+    if (!page) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    page->Code = static_cast<BYTE*>(VirtualAlloc(nullptr, kPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (page->Code == nullptr) return nullptr;
+    std::memset(page->Code, kBreakpoint, kPageSize);
+    page->Thread = thread;
+    page->Next = Pages;
+    Pages = page.get();
+    return page.release();
+}
+
+// Unlists the page and gives it back, keeping the thread's last error for the caller.
+void RemovePage(StubPage* page) {
+    const DWORD error = GetLastError();
     for (StubPage** link = &Pages; *link != nullptr; link = &(*link)->Next) {
         if (*link != page) continue;
         *link = page->Next;
-        VirtualFree(page, 0, MEM_RELEASE);
-        return;
+        VirtualFree(page->Code, 0, MEM_RELEASE);
+        delete page;
+        break;
     }
+    SetLastError(error);
+}
+
+bool MakeWritable(StubPage& page) {
+    DWORD previous = 0;
+    return VirtualProtect(page.Code, kPageSize, PAGE_READWRITE, &previous) != FALSE;
+}
+
+// Back to read and execute, and what was written made visible to the processor.
+bool MakeExecutable(StubPage& page) {
+    DWORD previous = 0;
+    if (!VirtualProtect(page.Code, kPageSize, PAGE_EXECUTE_READ, &previous)) return false;
+    FlushInstructionCache(GetCurrentProcess(), page.Code, kPageSize);
+    return true;
+}
+
+BYTE* SlotAt(StubPage& page, size_t slot) { return page.Code + slot * kSlotSize; }
+
+// Fills the slot, and every slot given back on another thread, with breakpoints; the page
+// is writable.
+void ClearSlots(StubPage& page, size_t slot) {
+    page.Uncleared.set(slot);
+    for (size_t i = 0; i < kSlotsPerPage; ++i) {
+        if (page.Uncleared[i]) std::memset(SlotAt(page, i), kBreakpoint, kSlotSize);
+    }
+    page.Uncleared.reset();
 }
 
 template <class Value>
@@ -57,37 +109,7 @@ BYTE* Put(BYTE* at, Value value) {
     return at + sizeof value;
 }
 
-}  // namespace
-
-void* AcquireEntryStub(ServerModule& module) {
-    SectionLock lock(module.WindowCreationLock);
-    StubPage* page = Pages;
-    while (page != nullptr && page->FreeSlot == nullptr) page = page->Next;
-    if (page == nullptr) {
-        page = AllocatePage();
-        if (page == nullptr) return nullptr;
-        page->Next = Pages;
-        Pages = page;
-    }
-    void* slot = page->FreeSlot;
-    page->FreeSlot = *static_cast<void**>(slot);
-    ++page->Used;
-    std::memset(slot, 0xCC, kSlotSize);  // int3 until a stub is written
-    return slot;
-}
-
-void ReleaseEntryStub(ServerModule& module, void* stub) {
-    if (stub == nullptr) return;
-    SectionLock lock(module.WindowCreationLock);
-    StubPage* page = PageOf(stub);
-    std::memset(stub, 0xCC, kSlotSize);
-    *static_cast<void**>(stub) = page->FreeSlot;
-    page->FreeSlot = stub;
-    if (--page->Used == 0) DropPage(page);
-}
-
-WNDPROC WriteEntryStub(void* slot, ControlWindow* object, ObjectMessageProcedure target) {
-    auto* code = static_cast<BYTE*>(slot);
+void WriteStub(BYTE* code, ControlWindow* object, ObjectMessageProcedure target) {
     BYTE* at = code;
 #if defined(_M_IX86) || defined(__i386__)
     // Overwrites the first argument, the window handle, with the object and jumps on.
@@ -95,7 +117,7 @@ WNDPROC WriteEntryStub(void* slot, ControlWindow* object, ObjectMessageProcedure
     at = Put(at, object);
     at = Put<BYTE>(at, 0xE9);  // jmp rel32, counted from the stub's end
     const auto next = reinterpret_cast<INT_PTR>(code + kEntryStubSize);
-    at = Put(at, static_cast<INT32>(reinterpret_cast<INT_PTR>(target) - next));
+    Put(at, static_cast<INT32>(reinterpret_cast<INT_PTR>(target) - next));
 #else
     // The first argument travels in rcx: replace it, then jump through rax.
     for (BYTE opcode : {0x48, 0xB9}) at = Put(at, opcode);  // mov rcx, imm64
@@ -104,6 +126,48 @@ WNDPROC WriteEntryStub(void* slot, ControlWindow* object, ObjectMessageProcedure
     at = Put(at, target);
     for (BYTE opcode : {0xFF, 0xE0}) at = Put(at, opcode);  // jmp rax
 #endif
-    FlushInstructionCache(GetCurrentProcess(), code, kEntryStubSize);
-    return reinterpret_cast<WNDPROC>(code);
+}
+
+}  // namespace
+
+WNDPROC MakeEntryStub(ServerModule& module, ControlWindow* object, ObjectMessageProcedure target) {
+    const DWORD thread = GetCurrentThreadId();
+    SectionLock lock(module.WindowCreationLock);
+    StubPage* page = FindPageWithRoom(thread);
+    if (page == nullptr) {
+        page = AddPage(thread);
+        if (page == nullptr) return nullptr;
+    } else if (!MakeWritable(*page)) {
+        return nullptr;  // the page and its stubs as they were
+    }
+    const size_t slot = FindFreeSlot(*page);
+    ClearSlots(*page, slot);
+    WriteStub(SlotAt(*page, slot), object, target);
+    if (!MakeExecutable(*page)) {
+        // Refused: a new page goes again; on a page with stubs the slot waits to be cleared.
+        page->Uncleared.set(slot);
+        if (page->Used.none()) RemovePage(page);
+        return nullptr;
+    }
+    page->Used.set(slot);
+    return reinterpret_cast<WNDPROC>(SlotAt(*page, slot));
+}
+
+void FreeEntryStub(ServerModule& module, WNDPROC stub) {
+    if (stub == nullptr) return;
+    const auto* code = reinterpret_cast<const BYTE*>(stub);
+    SectionLock lock(module.WindowCreationLock);
+    StubPage* page = FindPageHolding(code);
+    if (page == nullptr) return;
+    const auto slot = static_cast<size_t>(code - page->Code) / kSlotSize;
+    page->Used.reset(slot);
+    if (page->Used.none()) return RemovePage(page);
+    // The page's own thread may be running another of its stubs right now: only that
+    // thread changes the page.
+    if (page->Thread != GetCurrentThreadId() || !MakeWritable(*page)) {
+        page->Uncleared.set(slot);
+        return;
+    }
+    ClearSlots(*page, slot);
+    MakeExecutable(*page);
 }

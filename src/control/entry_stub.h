@@ -1,7 +1,10 @@
 // The per-window entry stub: a few instructions that turn a window-procedure call into a
 // call of the object's message procedure with the object in place of the window handle.
-// Stubs live in a small pool of executable pages, since ordinary heap memory may not
-// execute (always so for 64-bit processes, and for 32-bit ones that opt in).
+// Stubs live in pages of their own, since ordinary heap memory may not execute (always so
+// for 64-bit processes, and for 32-bit ones that opt in).  No page is ever writable and
+// executable at once: a page reads and executes, and is made writable only for the moment
+// a stub on it is written or cleared.  A page holds the stubs of one thread's windows
+// only, and only that thread changes its protection, so no stub on it is running meanwhile.
 #pragma once
 #include <windows.h>
 
@@ -20,10 +23,12 @@ constexpr SIZE_T kEntryStubSize = 13;
 constexpr SIZE_T kEntryStubSize = 22;
 #endif
 
-// A slot of executable memory for one object's stub, or null when none can be had.
-void* AcquireEntryStub(ServerModule& module);
-// Gives a slot back; a page whose slots are all free goes back to the system.
-void ReleaseEntryStub(ServerModule& module, void* stub);
-// Writes the stub for object and target into slot, flushes the instruction cache and
-// returns the slot as a window procedure.
-WNDPROC WriteEntryStub(void* slot, ControlWindow* object, ObjectMessageProcedure target);
+// Writes a stub for object and target on a page of the calling thread's and returns it as
+// the window procedure of a window of that thread.  Null, with the system's error as the
+// thread's last error, when no executable memory can be had (a host that forbids code
+// made at run time, say); nothing is kept then.
+WNDPROC MakeEntryStub(ServerModule& module, ControlWindow* object, ObjectMessageProcedure target);
+// Clears a stub that no window enters any more and gives its slot back; a page whose slots
+// are all free goes back to the system.  On another thread than the page's, the slot is
+// given back and cleared with the page's next change.
+void FreeEntryStub(ServerModule& module, WNDPROC stub);

@@ -1,7 +1,6 @@
 #include "control/message_procedures.h"
 
 #include "control/control_window.h"
-#include "control/entry_stub.h"
 #include "control/pending_windows.h"
 #include "module/server_module.h"
 
@@ -14,8 +13,8 @@ LRESULT CALLBACK FirstMessageProcedure(HWND window, UINT message, WPARAM wParam,
         return DefWindowProcA(window, message, wParam, lParam);
     }
     object->Handle = window;
-    const auto target = reinterpret_cast<ObjectMessageProcedure>(object->GetMessageProcedure());
-    const WNDPROC stub = WriteEntryStub(object->EntryStub, object, target);
+    // The stub was written before the window was asked for.
+    const WNDPROC stub = object->EntryStub;
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(stub));
     return stub(window, message, wParam, lParam);
 }
@@ -33,8 +32,10 @@ LRESULT CALLBACK SteadyMessageProcedure(ControlWindow* object, UINT message, WPA
     if (handled) return result;
     result = CallWindowProcA(object->PreviousProcedure, window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        // The window's last message: the stub stays its procedure until it is gone.
+        // The window's last message: nothing enters its stub again, and nothing returns
+        // into it (it jumped here), so it goes now, before the object may.
         object->Handle = nullptr;
+        object->DropEntryStub();
         object->AfterLastMessage(window);
     }
     return result;

@@ -5,3 +5,6 @@
 
 // body(index) runs on count new threads, each in the multithreaded apartment.
 void RunOnThreadsOfTheMultithreadedApartment(int count, const std::function<void(int)>& body);
+// body(index) runs on count new threads, each in a single-threaded apartment of its own,
+// where apartment-model objects and their windows live.
+void RunOnThreadsOfTheirOwnApartments(int count, const std::function<void(int)>& body);
