@@ -2,13 +2,32 @@
 
 #include <algorithm>
 #include <cstdio>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
 
 #include "bench_clock.h"
 
-RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, DWORD pauseMilliseconds) {
+namespace {
+
+void Pause(unsigned milliseconds) {
+#ifdef _WIN32
+    Sleep(milliseconds);
+#else
+    if (milliseconds == 0) return;
+    const timespec pause{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+    nanosleep(&pause, nullptr);
+#endif
+}
+
+}  // namespace
+
+RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds) {
     for (const BenchVariant& variant : variants) {
         variant.Run(0);
-        Sleep(pauseMilliseconds);
+        Pause(pauseMilliseconds);
     }
     RoundTimes times(variants.size());
     for (int round = 0; round < rounds; ++round) {
@@ -16,7 +35,7 @@ RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds,
             const Stopwatch watch;
             variants[v].Run(round);
             times[v].push_back(watch.Seconds());
-            Sleep(pauseMilliseconds);
+            Pause(pauseMilliseconds);
         }
     }
     return times;
