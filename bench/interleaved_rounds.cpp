@@ -24,7 +24,13 @@ void Pause(unsigned milliseconds) {
 
 }  // namespace
 
-RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds) {
+double WallSeconds() {
+    static const Stopwatch start;
+    return start.Seconds();
+}
+
+RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds,
+                          BenchClock clock) {
     for (const BenchVariant& variant : variants) {
         variant.Run(0);
         Pause(pauseMilliseconds);
@@ -32,9 +38,9 @@ RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds,
     RoundTimes times(variants.size());
     for (int round = 0; round < rounds; ++round) {
         for (size_t v = 0; v < variants.size(); ++v) {
-            const Stopwatch watch;
+            const double start = clock();
             variants[v].Run(round);
-            times[v].push_back(watch.Seconds());
+            times[v].push_back(clock() - start);
             Pause(pauseMilliseconds);
         }
     }

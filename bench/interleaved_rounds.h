@@ -18,10 +18,16 @@ struct BenchVariant {
 // Seconds per pass, by variant, in round order.
 using RoundTimes = std::vector<std::vector<double>>;
 
+// Seconds on some clock from some start: a pass takes the difference.
+using BenchClock = double (*)();
+// The wall clock (bench_clock.h), the Windows programs' clock.
+double WallSeconds();
+
 // One untimed pass of each variant to warm caches, then the rounds.  A pause after each
 // pass (untimed) lets the machine settle where a variant leaves work behind, as a process
 // that has just ended does.
-RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds = 0);
+RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds = 0,
+                          BenchClock clock = WallSeconds);
 
 double Median(std::vector<double> values);
 // The value below which the given fraction of the values lie (0.25: the lower quartile).

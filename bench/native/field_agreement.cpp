@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "figure_text.h"
+
 namespace {
 
 // One Layer III frame at the file's rate: 1,152 samples for MPEG-1, 576 below 32 kHz.
@@ -53,6 +55,9 @@ void FieldAgreement::Compare(const std::string& kind, const SharedFields& ours, 
 void FieldAgreement::Count(const std::string& kind, const char* field, bool agree, const std::string& ours,
                            const std::string& theirs) {
     ++compared_;
+    std::pair<size_t, size_t>& kindTally = byKind_[kind];
+    ++kindTally.first;
+    if (agree) ++kindTally.second;
     auto known = std::find_if(byField_.begin(), byField_.end(), [&](const auto& entry) { return entry.first == field; });
     if (known == byField_.end()) known = byField_.insert(known, {field, {0, 0}});
     std::pair<size_t, size_t>& tally = known->second;
@@ -81,6 +86,11 @@ void FieldAgreement::Print(std::FILE* out) const {
 }
 
 void FieldAgreement::PrintMarkdown(std::FILE* out) const {
+    std::fprintf(out, "\n| kind of file | fields compared | agreeing |\n|---|---|---|\n");
+    for (const auto& kind : byKind_) {
+        std::fprintf(out, "| %s | %s | %s |\n", kind.first.c_str(), Grouped(kind.second.first).c_str(),
+                     Grouped(kind.second.second).c_str());
+    }
     if (disagreements_.empty()) return;
     // By kind and field, in the order of the full list: the files, and the first example.
     std::map<std::pair<std::string, std::string>, std::pair<size_t, std::string>> groups;

@@ -21,8 +21,8 @@ public:
     // One line per field; then each disagreement, the same ones (kind, field, both
     // values) once with the number of files that show it.
     void Print(std::FILE* out) const;
-    // A markdown table of the disagreements by kind of file and field: how many files, and
-    // the first of them as an example.
+    // Markdown tables: the fields that agree by kind of file; the disagreements by kind and
+    // field, how many files and the first of them as an example.
     void PrintMarkdown(std::FILE* out) const;
 
 private:
@@ -36,4 +36,5 @@ private:
     // Agreeing and disagreeing, by field in the order compared.
     std::vector<std::pair<std::string, std::pair<size_t, size_t>>> byField_;
     std::map<Disagreement, size_t> disagreements_;
+    std::map<std::string, std::pair<size_t, size_t>> byKind_;  // fields compared, agreeing
 };

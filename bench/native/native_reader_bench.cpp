@@ -23,9 +23,11 @@
 
 #include "allocation_counter.h"
 #include "field_agreement.h"
+#include "figure_text.h"
 #include "interleaved_rounds.h"
 #include "io_counters.h"
 #include "native_file_set.h"
+#include "processor_clock.h"
 #include "reader_variants.h"
 #include "shared_fields.h"
 #include "strace_summary.h"
@@ -41,14 +43,15 @@ using FileList = std::vector<const SetFile*>;
 
 struct Group {
     const char* Name;   // as `pass` takes it
-    const char* Title;  // as the tables say it
+    const char* Label;  // as the count table says it
+    const char* Title;  // as the time table says it, after the count of files
     FileList Files;
 };
 
 std::vector<Group> GroupsOf(const std::vector<SetFile>& set) {
-    std::vector<Group> groups = {{"all", "whole set", {}},
-                                 {"generated", "generated files (ID3v1 or none, 0 to 4 KB)", {}},
-                                 {"encoded", "encoded files (LAME, ID3v2 with a 100 KB cover)", {}}};
+    std::vector<Group> groups = {{"all", "whole set", "files, the whole set", {}},
+                                 {"generated", "generated", "generated files (ID3v1 or none, 0 to 4 KB)", {}},
+                                 {"encoded", "encoded", "encoded files (LAME, ID3v2 with a 100 KB cover)", {}}};
     for (const SetFile& file : set) {
         groups[0].Files.push_back(&file);
         groups[file.Generated() ? 1 : 2].Files.push_back(&file);
@@ -60,19 +63,6 @@ uint64_t ReadAll(Reader reader, const FileList& files) {
     uint64_t sum = 0;
     for (const SetFile* file : files) sum += ReadFile(reader, *file);
     return sum;
-}
-
-// 1234567 as "1,234,567".
-std::string Grouped(uint64_t value) {
-    std::string digits = std::to_string(value);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
-    return digits;
-}
-
-std::string Fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
 }
 
 const char* LabelOf(Reader reader) {
@@ -150,9 +140,9 @@ struct Timing {
 
 Timing TimeGroup(const Group& group, int rounds, uint64_t* sink) {
     const std::vector<BenchVariant> variants = VariantsOver(group, sink);
-    std::printf("\n-- %s: %d rounds of a b c, each pass over %zu of %zu files\n", group.Title, rounds,
-                group.Files.size() / kSlices, group.Files.size());
-    const RoundTimes times = RunInterleaved(variants, rounds);
+    std::printf("\n-- %s %s: %d rounds of a b c, each pass over a tenth of them, the thread's processor time\n",
+                Grouped(group.Files.size()).c_str(), group.Title, rounds);
+    const RoundTimes times = RunInterleaved(variants, rounds, 0, ThreadProcessorSeconds);
     PrintVariantTable(variants, times, "file");
     Timing timing;
     for (size_t v = 0; v < 3; ++v) timing.Microseconds[v] = MicrosecondsPerUnit(variants[v], times[v]);
@@ -176,8 +166,8 @@ FieldAgreement CompareFields(const std::vector<SetFile>& set) {
 const char* Verdict(double ratio, double target) { return ratio <= target ? "met" : "missed"; }
 
 void PrintTimeTable(const std::vector<Group>& groups, const std::vector<Timing>& timings, int rounds) {
-    std::printf("\n| time per file, median of %d rounds |", rounds);
-    for (const Group& group : groups) std::printf(" %s (%s) |", group.Title, Grouped(group.Files.size()).c_str());
+    std::printf("\n| time per file (processor time), median of %d rounds |", rounds);
+    for (const Group& group : groups) std::printf(" %s %s |", Grouped(group.Files.size()).c_str(), group.Title);
     std::printf("\n|---|---|---|---|\n");
     for (int r = 0; r < 3; ++r) {
         std::printf("| %s |", LabelOf(kReaders[r]));
@@ -205,7 +195,7 @@ void PrintCountTable(const std::vector<Group>& groups, const std::vector<std::ve
     for (size_t g = 0; g < groups.size(); ++g) {
         for (int r = 0; r < 3; ++r) {
             const PassCounts& c = counts[g][static_cast<size_t>(r)];
-            std::printf("| %s, %s | %s | %s | %s | %s | %s |\n", groups[g].Title, NameOf(kReaders[r]),
+            std::printf("| %s, %s | %s | %s | %s | %s | %s |\n", groups[g].Label, NameOf(kReaders[r]),
                         Grouped(static_cast<uint64_t>(c.BytesRead + 0.5)).c_str(),
                         c.Syscalls > 0 ? Fixed(c.Syscalls, 2).c_str() : "not counted",
                         Fixed(c.ReadCalls, 2).c_str(), Fixed(c.Allocations, 1).c_str(),
