@@ -1,7 +1,7 @@
 // The processor time of the calling thread, user and system (CLOCK_THREAD_CPUTIME_ID):
 // the native benchmark's clock.  On a machine shared with other work it leaves out the
-// time others hold the processor, which the wall clock counts; for files in the page cache
-// a read waits for no device, so on a quiet machine the two agree.
+// time others hold the processor, which the wall clock counts; a read of a file in the
+// page cache waits for no device, so the thread's time off the processor is only that.
 #pragma once
 #include <time.h>
 
