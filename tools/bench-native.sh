@@ -16,7 +16,7 @@ program=$root/build/native-release/bin/bench_native_readers
 scratch=$(mktemp -d /tmp/tarvik-native-bench.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
-/usr/bin/python3 "$root/bench/native/make_encoded_files.py" "$scratch/encoded"
+nice /usr/bin/python3 "$root/bench/native/make_encoded_files.py" "$scratch/encoded"
 nice "$program" generate "$scratch/set" "$scratch"/encoded/*.mp3
 counts=
 if command -v strace >/dev/null; then
