@@ -1,5 +1,6 @@
-// Wall-clock time from the performance counter.
+// Wall-clock time: the performance counter on Windows, the monotonic clock elsewhere.
 #pragma once
+#ifdef _WIN32
 #include <windows.h>
 
 class Stopwatch {
@@ -16,3 +17,16 @@ public:
 private:
     LARGE_INTEGER start_;
 };
+#else
+#include <chrono>
+
+class Stopwatch {
+public:
+    double Seconds() const noexcept {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+#endif

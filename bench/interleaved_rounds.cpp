@@ -2,21 +2,46 @@
 
 #include <algorithm>
 #include <cstdio>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
 
 #include "bench_clock.h"
 
-RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, DWORD pauseMilliseconds) {
+namespace {
+
+void Pause(unsigned milliseconds) {
+#ifdef _WIN32
+    Sleep(milliseconds);
+#else
+    if (milliseconds == 0) return;
+    const timespec pause{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+    nanosleep(&pause, nullptr);
+#endif
+}
+
+}  // namespace
+
+double WallSeconds() {
+    static const Stopwatch start;
+    return start.Seconds();
+}
+
+RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds,
+                          BenchClock clock) {
     for (const BenchVariant& variant : variants) {
         variant.Run(0);
-        Sleep(pauseMilliseconds);
+        Pause(pauseMilliseconds);
     }
     RoundTimes times(variants.size());
     for (int round = 0; round < rounds; ++round) {
         for (size_t v = 0; v < variants.size(); ++v) {
-            const Stopwatch watch;
+            const double start = clock();
             variants[v].Run(round);
-            times[v].push_back(watch.Seconds());
-            Sleep(pauseMilliseconds);
+            times[v].push_back(clock() - start);
+            Pause(pauseMilliseconds);
         }
     }
     return times;

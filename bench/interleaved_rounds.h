@@ -2,10 +2,9 @@
 // the same order (A B C D A B C D ...), so that whatever the machine does meanwhile falls
 // on all of them alike.  The headline of a comparison is the paired ratio, the median of
 // the ratios taken round by round, which is far steadier on a noisy machine than a ratio
-// of medians.  Short passes and many rounds keep each pair close together in time.
+// of medians.  Short passes and many rounds keep each pair close together in time.  Plain
+// C++: the Windows programs and the native one (bench/native) pair their variants alike.
 #pragma once
-#include <windows.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,10 +18,16 @@ struct BenchVariant {
 // Seconds per pass, by variant, in round order.
 using RoundTimes = std::vector<std::vector<double>>;
 
+// Seconds on some clock from some start: a pass takes the difference.
+using BenchClock = double (*)();
+// The wall clock (bench_clock.h), the Windows programs' clock.
+double WallSeconds();
+
 // One untimed pass of each variant to warm caches, then the rounds.  A pause after each
 // pass (untimed) lets the machine settle where a variant leaves work behind, as a process
 // that has just ended does.
-RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, DWORD pauseMilliseconds = 0);
+RoundTimes RunInterleaved(const std::vector<BenchVariant>& variants, int rounds, unsigned pauseMilliseconds = 0,
+                          BenchClock clock = WallSeconds);
 
 double Median(std::vector<double> values);
 // The value below which the given fraction of the values lie (0.25: the lower quartile).

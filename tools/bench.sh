@@ -2,6 +2,7 @@
 # Builds the benchmark programs (bench/) and runs them under Wine: in full on the 64-bit
 # build and briefly on the 32-bit one.  They print figures and fail nothing; the figures
 # are also kept in build/<arch>/bench.txt.
+# The format reader against TagLib, natively and without Wine, is tools/bench-native.sh.
 # Usage: tools/bench.sh [--brief] [--spread] [x86_64] [i686]
 #   (default: both architectures; --brief makes both brief)
 # The programs and their Wine server run on one processor (taskset -c 0): a call that goes

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "formats/vbr_header.h"
 
@@ -16,7 +17,15 @@ FrameSearch FindFirstFrame(const uint8_t* bytes, size_t available, uint64_t audi
     const size_t window = static_cast<size_t>(std::min<uint64_t>(audioLength, kFrameSearchWindow));
     for (size_t at = 0; at < window; ++at) {
         if (at + 4 > available) return complete ? FrameSearch::NotFound : FrameSearch::NeedMore;
-        if (bytes[at] != 0xFF) continue;
+        // Straight to the next 0xFF that can start a header here: bytes that are not one
+        // (all of a file without audio) are passed by memchr, not one by one.
+        const size_t end = std::min(window, available - 3);
+        const void* sync = std::memchr(bytes + at, 0xFF, end - at);
+        if (sync == nullptr) {
+            at = end - 1;
+            continue;
+        }
+        at = static_cast<size_t>(static_cast<const uint8_t*>(sync) - bytes);
         MpegFrame first;
         if (!ParseMpegFrame(bytes + at, first)) continue;
         const uint64_t next = at + first.Length;

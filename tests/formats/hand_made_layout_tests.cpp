@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "format_test_files.h"
+#include "formats/audio_properties.h"
 
 namespace {
 
@@ -221,4 +222,13 @@ TEST_F(HandMadeLayouts, AudioFramesAreConfirmedByTheNextOne) {
     tags = Read(Bytes(70 * 1024, 0) + MpegFrames(10));
     EXPECT_EQ(tags.SampleRate, 0);
     EXPECT_EQ(tags.Duration, 0);
+}
+
+TEST_F(HandMadeLayouts, TheFirstFrameIsFoundAnywhereInTheSearchWindow) {
+    // Behind junk with no 0xFF and past the first read, at the window's last byte, or
+    // just beyond it; stray 0xFF bytes before it start no frame.
+    const Bytes strays = Bytes{0xFF, 0x00, 0xFF, 0xFF, 0xE0} + Bytes(20000, 0x11);
+    EXPECT_NEAR(Read(strays + MpegFrames(3)).Duration, 3 * 417 * 8 / 128000.0, 1e-9);
+    EXPECT_EQ(Read(Bytes(kFrameSearchWindow - 1, 0x11) + MpegFrames(3)).SampleRate, 44100);
+    EXPECT_EQ(Read(Bytes(kFrameSearchWindow, 0x11) + MpegFrames(3)).SampleRate, 0);
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/unique_descriptor.h"
 #include "format_test_files.h"
 #include "formats/media_file_reader.h"
 #include "formats/memory_source.h"
@@ -15,26 +16,10 @@
 
 namespace {
 
-// A descriptor that closes itself.
-class Descriptor {
-public:
-    explicit Descriptor(int value) noexcept : value_(value) {}
-    Descriptor(Descriptor&& other) noexcept : value_(other.value_) { other.value_ = -1; }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (value_ >= 0) close(value_);
-    }
-    int Get() const noexcept { return value_; }
-
-private:
-    int value_;
-};
-
 // A file with bytes, unlinked at once: it lives as long as the descriptor.
-Descriptor OpenBytes(const Bytes& bytes) {
+UniqueDescriptor OpenBytes(const Bytes& bytes) {
     char name[] = "/tmp/tarvik-format-XXXXXX";
-    Descriptor file(mkstemp(name));
+    UniqueDescriptor file(mkstemp(name));
     unlink(name);
     uint32_t error = 0;
     EXPECT_TRUE(file.Get() >= 0 && PosixFileSink(file.Get()).Write(bytes.data(), bytes.size(), &error)) << error;
@@ -44,7 +29,7 @@ Descriptor OpenBytes(const Bytes& bytes) {
 }  // namespace
 
 MediaTags ReadMedia(const Bytes& file) {
-    const Descriptor descriptor = OpenBytes(file);
+    const UniqueDescriptor descriptor = OpenBytes(file);
     PosixFileSource source(descriptor.Get());
     MediaTags tags;
     uint32_t error = 0;
@@ -53,7 +38,7 @@ MediaTags ReadMedia(const Bytes& file) {
 }
 
 bool CopyPictureBytes(const Bytes& file, const MediaTags& tags, Bytes& image) {
-    const Descriptor descriptor = OpenBytes(file);
+    const UniqueDescriptor descriptor = OpenBytes(file);
     PosixFileSource source(descriptor.Get());
     MemorySink target;
     uint32_t error = 0;
