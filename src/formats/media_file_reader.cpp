@@ -18,7 +18,7 @@ namespace {
 // tag and the first frames; for small files everything.
 constexpr size_t kFirstRead = 16 * 1024;
 // A tag up to this size is read whole; a larger one (a large picture) frame by frame.
-constexpr uint64_t kWholeTagLimit = 256 * 1024;
+constexpr uint64_t kWholeTagLimit = 64 * 1024;
 // The audio read with the tag: enough for the first frame and the next header.
 constexpr size_t kFirstAudioRead = 4 * 1024;
 // The ID3v1 tag and the longest footer before it (an APE tag's).

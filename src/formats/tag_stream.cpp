@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
+constexpr size_t kChunk = 16 * 1024;
 
 }  // namespace
 
