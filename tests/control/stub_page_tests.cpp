@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <string>
 
 #include "container_fixture.h"
@@ -16,13 +15,6 @@
 
 namespace {
 
-HWND WindowOf(IOleObject* control) {
-    InterfacePtr<IOleWindow> window;
-    HWND handle = nullptr;
-    if (SUCCEEDED(control->QueryInterface(IID_IOleWindow, window.ReceiveVoid()))) window->GetWindow(&handle);
-    return handle;
-}
-
 const BYTE* StubOf(HWND window) { return reinterpret_cast<const BYTE*>(GetWindowLongPtrA(window, GWLP_WNDPROC)); }
 
 MEMORY_BASIC_INFORMATION PageOf(const void* address) {
@@ -32,8 +24,7 @@ MEMORY_BASIC_INFORMATION PageOf(const void* address) {
 }
 
 bool ReadsAndExecutesOnly(const void* address) {
-    const MEMORY_BASIC_INFORMATION page = PageOf(address);
-    return page.State == MEM_COMMIT && page.Protect == PAGE_EXECUTE_READ;
+    return PageOf(address).State == MEM_COMMIT && PageOf(address).Protect == PAGE_EXECUTE_READ;
 }
 
 // The control's frame in the DC that WM_PAINT brings: the message reached the object.
@@ -43,17 +34,32 @@ bool PaintsItself(HWND window) {
     return canvas.At(0, 0) == DibCanvas::kBlack && canvas.At(2, 2) == DibCanvas::kWhite;
 }
 
+void* refusedPage = nullptr;
+BOOL WINAPI RefuseProtectionChange(void* address, SIZE_T, DWORD, DWORD*) {
+    refusedPage = address;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 class StubPages : public ContainerFixture {
 protected:
-    // A new control in place in parent, with a window of its own unless the site takes it
-    // windowless; touches nothing of the fixture's but the library, so any thread may call it.
-    InterfacePtr<IOleObject> ActivateInPlace(RecordingSite& clientSite, HWND parent) const {
+    // A new control in place in parent, with its window (null for none); touches nothing of
+    // the fixture's but the library, so any thread may call it.
+    InterfacePtr<IOleObject> ActivateInPlace(RecordingSite& clientSite, HWND parent, HWND& window) const {
         clientSite.Options().Parent = parent;
         auto control = server.Create<IOleObject>(IID_IOleObject);
         RECT unused{};
         control->SetClientSite(&clientSite);
         EXPECT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &clientSite, 0, parent, &unused), S_OK);
+        window = nullptr;
+        InterfacePtr<IOleWindow> oleWindow;
+        if (SUCCEEDED(control.QueryInto(IID_IOleWindow, oleWindow))) oleWindow->GetWindow(&window);
         return control;
+    }
+    ImportHook RefuseProtectionChanges() const {
+        refusedPage = nullptr;
+        return ImportHook(server.Module(), "kernel32.dll", "VirtualProtect",
+                          reinterpret_cast<void*>(RefuseProtectionChange));
     }
 };
 
@@ -67,23 +73,23 @@ TEST_F(StubPages, EachThreadsStubsLieOnReadAndExecutePagesOfItsOwnGivenBackAsIts
         ContainerWindow threadContainer;
         RecordingSite sites[2] = {RecordingSite(threadLog), RecordingSite(threadLog)};
         InterfacePtr<IOleObject> controls[2];
-        const BYTE* stubs[2] = {};
+        HWND windows[2] = {};
         bool right = true;
         for (int i = 0; i < 2; ++i) {
-            controls[i] = ActivateInPlace(sites[i], threadContainer.Handle());
-            stubs[i] = StubOf(WindowOf(controls[i].Get()));
-            pages[t][i] = PageOf(stubs[i]).BaseAddress;
-            right = right && ReadsAndExecutesOnly(stubs[i]) && PaintsItself(WindowOf(controls[i].Get()));
+            controls[i] = ActivateInPlace(sites[i], threadContainer.Handle(), windows[i]);
+            pages[t][i] = PageOf(StubOf(windows[i])).BaseAddress;
+            right = right && ReadsAndExecutesOnly(StubOf(windows[i])) && PaintsItself(windows[i]);
         }
+        const BYTE* firstStub = StubOf(windows[0]);
         // All threads' windows alive at once, so that their pages are told apart.
         for (++made; made < kThreads;) Sleep(1);
         // One window closed: its stub cleared, the other still at work; the other goes with
         // the container's window, and the page with it, while both objects live on.
         controls[0]->Close(OLECLOSE_NOSAVE);
-        right = right && std::all_of(stubs[0], stubs[0] + 16, [](BYTE b) { return b == 0xCC; }) &&
-                ReadsAndExecutesOnly(stubs[1]) && PaintsItself(WindowOf(controls[1].Get()));
+        right = right && std::all_of(firstStub, firstStub + 16, [](BYTE b) { return b == 0xCC; }) &&
+                ReadsAndExecutesOnly(StubOf(windows[1])) && PaintsItself(windows[1]);
         DestroyWindow(threadContainer.Handle());
-        sound += right && PageOf(stubs[0]).Protect != PAGE_EXECUTE_READ;
+        sound += right && PageOf(firstStub).Protect != PAGE_EXECUTE_READ;
         for (auto& control : controls) control->SetClientSite(nullptr);
     });
     EXPECT_EQ(sound.load(), kThreads);
@@ -94,13 +100,6 @@ TEST_F(StubPages, EachThreadsStubsLieOnReadAndExecutePagesOfItsOwnGivenBackAsIts
     EXPECT_EQ(ExecutablePrivateBytes(), executableBefore);
 }
 
-void* refusedPage = nullptr;
-BOOL WINAPI RefuseProtectionChange(void* address, SIZE_T, DWORD, DWORD*) {
-    refusedPage = address;
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-}
-
 TEST_F(StubPages, ASystemThatRefusesExecutableMemoryFailsTheWindowAsItFailsAnyOther) {
     // What the container hears of a window the system refuses: a parent that is no window.
     UseLevel(InPlaceLevel::Ex);
@@ -109,43 +108,35 @@ TEST_F(StubPages, ASystemThatRefusesExecutableMemoryFailsTheWindowAsItFailsAnyOt
     const std::string refusedWindow = log.Format();
     ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
     site.Options().Parent = container.Handle();
-    const size_t executableBefore = ExecutablePrivateBytes();
-    auto refuse = std::make_unique<ImportHook>(server.Module(), "kernel32.dll", "VirtualProtect",
-                                               reinterpret_cast<void*>(RefuseProtectionChange));
-    ASSERT_TRUE(refuse->Installed());
-    log.Clear();
-    EXPECT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-    EXPECT_EQ(log.Format(), refusedWindow);
     HWND window = nullptr;
-    EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
-    EXPECT_EQ(PageOf(refusedPage).State, static_cast<DWORD>(MEM_FREE)) << "the page it could not make executable";
-    EXPECT_EQ(ExecutablePrivateBytes(), executableBefore);
-
+    {
+        const ImportHook refuse = RefuseProtectionChanges();
+        log.Clear();
+        EXPECT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
+        EXPECT_EQ(log.Format(), refusedWindow);
+        EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
+        EXPECT_EQ(PageOf(refusedPage).State, static_cast<DWORD>(MEM_FREE)) << "the page it could not protect";
+    }
     // A page with a live window on it stays as it was, its window at work; windowless, a
-    // control needs no executable memory.
-    refuse.reset();
-    RecordingSite neighbourSite(log);
-    auto neighbour = ActivateInPlace(neighbourSite, container.Handle());
-    refuse = std::make_unique<ImportHook>(server.Module(), "kernel32.dll", "VirtualProtect",
-                                          reinterpret_cast<void*>(RefuseProtectionChange));
+    // control needs no executable memory; allowed again, the next window joins the page.
+    RecordingSite neighbourSite(log), windowlessSite(log);
+    HWND neighbourWindow = nullptr;
+    auto neighbour = ActivateInPlace(neighbourSite, container.Handle(), neighbourWindow);
     ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
-    ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-    EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
-    EXPECT_TRUE(ReadsAndExecutesOnly(StubOf(WindowOf(neighbour.Get()))));
-    EXPECT_TRUE(PaintsItself(WindowOf(neighbour.Get())));
-    RecordingSite windowlessSite(log);
-    windowlessSite.Options().AcceptsWindowless = true;
-    log.Clear();
-    auto windowless = ActivateInPlace(windowlessSite, container.Handle());
-    EXPECT_TRUE(log.Contains("Site.OnInPlaceActivateEx(1)")) << log.Format();
-    DropControl(windowless);
-
-    // Allowed again, the next window is made, on the neighbour's page.
-    refuse.reset();
+    {
+        const ImportHook refuse = RefuseProtectionChanges();
+        ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
+        EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
+        EXPECT_TRUE(ReadsAndExecutesOnly(StubOf(neighbourWindow)) && PaintsItself(neighbourWindow));
+        windowlessSite.Options().AcceptsWindowless = true;
+        auto windowless = ActivateInPlace(windowlessSite, container.Handle(), window);
+        EXPECT_TRUE(log.Contains("Site.OnInPlaceActivateEx(1)")) << log.Format();
+        DropControl(windowless);
+    }
     ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
     ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
     ASSERT_EQ(InPlace()->GetWindow(&window), S_OK);
-    EXPECT_EQ(PageOf(StubOf(window)).BaseAddress, PageOf(StubOf(WindowOf(neighbour.Get()))).BaseAddress);
+    EXPECT_EQ(PageOf(StubOf(window)).BaseAddress, PageOf(StubOf(neighbourWindow)).BaseAddress);
     DropControl(neighbour);
 }
 
@@ -153,18 +144,15 @@ TEST_F(StubPages, AWindowsStubGivenBackOnAnotherThreadLeavesThePageToItsOwnThrea
     ActivateWindowedInPlace();
     const HWND window = ControlWindowHandle();
     RecordingSite secondSite(log);
-    auto second = ActivateInPlace(secondSite, container.Handle());
-    const HWND secondWindow = WindowOf(second.Get());
+    HWND secondWindow = nullptr;
+    auto second = ActivateInPlace(secondSite, container.Handle(), secondWindow);
     {
         // The releasing thread cannot know whether the page's own thread is running a stub.
-        const ImportHook refuse(server.Module(), "kernel32.dll", "VirtualProtect",
-                                reinterpret_cast<void*>(RefuseProtectionChange));
-        refusedPage = nullptr;
+        const ImportHook refuse = RefuseProtectionChanges();
         RunOnThreadsOfTheMultithreadedApartment(1, [&](int) { second.Reset(); });
-        EXPECT_EQ(refusedPage, nullptr) << "no protection change asked for";
+        EXPECT_EQ(refusedPage, nullptr) << "a protection change asked for";
     }
-    EXPECT_TRUE(ReadsAndExecutesOnly(StubOf(window)));
-    EXPECT_TRUE(PaintsItself(window));
+    EXPECT_TRUE(ReadsAndExecutesOnly(StubOf(window)) && PaintsItself(window));
     DestroyWindow(secondWindow);
 }
 
