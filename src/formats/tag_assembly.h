@@ -16,6 +16,8 @@ public:
     // A text frame of a tag of version (2, 3 or 4).
     void AddText(TextFrame&& frame, int version);
     void AddComment(CommentFrame&& frame);
+    // The first lyrics frame, whatever its language and description.
+    void AddLyrics(CommentFrame&& frame);
     // Whether a picture found now could still be the one kept: no front cover yet.
     bool WantsPicture() const noexcept { return !tags_.PictureFound || tags_.Picture.Type != 3; }
     void AddPicture(const PictureLocation& picture) noexcept;
@@ -35,4 +37,5 @@ private:
     size_t frames_ = 0;
     size_t characters_ = 0;
     bool commentFound_ = false;
+    bool lyricsFound_ = false;
 };

@@ -1,0 +1,81 @@
+#include "tagwrite/save_plan.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tagwrite/frame_edits.h"
+#include "tagwrite/stored_tag.h"
+#include "tagwrite/tag_serialiser.h"
+
+namespace {
+
+bool HasFrame(const StoredTag& tag, const std::string& id) {
+    return std::any_of(tag.Frames.begin(), tag.Frames.end(), [&](const StoredFrame& frame) { return frame.Id == id; });
+}
+
+// The appended tag gives up its place to the leading one: what it holds that the leading
+// tag lacks moves there, as the reader would have shown it.  A 2.3 tag takes only text
+// frames whose encoding 2.3 knows.
+void TakeOverAppended(StoredTag& leading, StoredTag&& appended) {
+    for (StoredFrame& frame : appended.Frames) {
+        if (HasFrame(leading, frame.Id)) continue;
+        if (leading.Version != appended.Version) {
+            if (frame.Id[0] != 'T' || IsOpaque(frame, 4) || DataOffset(frame, 4) != 0 || frame.Body.empty() ||
+                frame.Body[0] > 1) {
+                continue;
+            }
+            frame.Status = frame.Format = 0;
+        }
+        leading.Frames.push_back(std::move(frame));
+    }
+}
+
+// The tag that the edits are made on: the leading one (2.2 taken over as 2.3), else the
+// appended one, else a new 2.3 tag.
+bool StartTag(const TagLayout& layout, StoredTag& tag) {
+    tag = StoredTag();
+    if (!layout.LeadingTag.empty() &&
+        ParseStoredTag(layout.LeadingTag.data(), layout.LeadingTag.size(), tag) != TagParse::Parsed) {
+        return false;
+    }
+    if (layout.AppendedTag.empty()) return true;
+    StoredTag appended;
+    if (ParseStoredTag(layout.AppendedTag.data(), layout.AppendedTag.size(), appended) != TagParse::Parsed) return true;
+    if (layout.LeadingTag.empty()) {
+        tag = std::move(appended);
+    } else {
+        TakeOverAppended(tag, std::move(appended));
+    }
+    return true;
+}
+
+}  // namespace
+
+SaveRefusal PlanSave(const TagLayout& layout, const TagEdits& edits, CodePageEncoder& encoder, SavePlan& plan) {
+    plan = SavePlan();
+    StoredTag tag;
+    if (!StartTag(layout, tag)) return SaveRefusal::UnwritableTag;
+    ApplyEdits(edits, tag);
+    plan.Version = tag.Version;
+    std::vector<uint8_t> frames;
+    if (!SerialiseFrames(tag, frames) || frames.size() > kLargestTagSize) return SaveRefusal::TagTooLarge;
+    if (layout.HasId3v1) {
+        plan.Id3v1.assign(layout.Id3v1, layout.Id3v1 + 128);
+        UpdateId3v1(edits, encoder, plan.Id3v1.data());
+    }
+    // In place only where one write makes the whole new file: the tag's space alone changes.
+    const uint64_t space = layout.LeadingTag.size();
+    const bool id3v1Kept = !layout.HasId3v1 || std::memcmp(plan.Id3v1.data(), layout.Id3v1, 128) == 0;
+    if (space >= 10 + frames.size() && space - 10 - frames.size() <= kMostKeptPadding &&
+        space - 10 <= kLargestTagSize && layout.AppendedTag.empty() && id3v1Kept) {
+        plan.InPlace = true;
+        plan.Tag = MakeTagBytes(tag.Version, frames, space);
+        plan.Id3v1.clear();
+        return SaveRefusal::None;
+    }
+    const uint64_t padding = std::min(PaddingFor(layout.FileSize), kLargestTagSize - frames.size());
+    plan.Tag = MakeTagBytes(tag.Version, frames, 10 + frames.size() + padding);
+    plan.KeptStart = layout.LeadingTag.size();
+    plan.KeptEnd = layout.KeptEnd;
+    return SaveRefusal::None;
+}
