@@ -73,7 +73,9 @@ SaveRefusal PlanSave(const TagLayout& layout, const TagEdits& edits, CodePageEnc
         plan.Id3v1.clear();
         return SaveRefusal::None;
     }
-    const uint64_t padding = std::min(PaddingFor(layout.FileSize), kLargestTagSize - frames.size());
+    // Padding follows from what the tag stands before, not from the old tag: the same edits
+    // give the same file whatever tag was there.
+    const uint64_t padding = std::min(PaddingFor(layout.KeptEnd - layout.LeadingTag.size()), kLargestTagSize - frames.size());
     plan.Tag = MakeTagBytes(tag.Version, frames, 10 + frames.size() + padding);
     plan.KeptStart = layout.LeadingTag.size();
     plan.KeptEnd = layout.KeptEnd;

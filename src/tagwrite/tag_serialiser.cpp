@@ -35,4 +35,4 @@ std::vector<uint8_t> MakeTagBytes(int version, const std::vector<uint8_t>& frame
     return tag;
 }
 
-uint64_t PaddingFor(uint64_t fileSize) noexcept { return std::min<uint64_t>(1024 + fileSize / 1000, 64 * 1024); }
+uint64_t PaddingFor(uint64_t audioSize) noexcept { return std::min<uint64_t>(1024 + audioSize / 1000, 64 * 1024); }

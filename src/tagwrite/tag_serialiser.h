@@ -17,6 +17,6 @@ bool SerialiseFrames(const StoredTag& tag, std::vector<uint8_t>& out);
 // kLargestTagSize + 10): its header, the frames and zeros.
 std::vector<uint8_t> MakeTagBytes(int version, const std::vector<uint8_t>& frames, uint64_t totalSize);
 
-// The padding a written tag keeps for later edits: 1 KB and a thousandth of the file, at
+// The padding a written tag keeps for later edits: 1 KB and a thousandth of the audio, at
 // most 64 KB.
-uint64_t PaddingFor(uint64_t fileSize) noexcept;
+uint64_t PaddingFor(uint64_t audioSize) noexcept;
