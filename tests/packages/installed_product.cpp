@@ -139,6 +139,7 @@ std::vector<RegistryTree> ReadProductRegistration(const PackageArch& arch) {
                                 L"Interface\\{5C3E7A1C-91B4-4D2F-8E63-27A1B9D40C55}", L"Tarvik.TagFile.1",
                                 L"Tarvik.TagFile", L"CLSID\\{5C3E7A1F-91B4-4D2F-8E63-27A1B9D40C55}",
                                 L"Interface\\{5C3E7A1E-91B4-4D2F-8E63-27A1B9D40C55}",
+                                L"Interface\\{5C3E7A20-91B4-4D2F-8E63-27A1B9D40C55}",
                                 L"TypeLib\\{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}"}) {
         // A 32-bit process finds a key of its own view first and the shared key when there
         // is none: regsvr32 writes the shared key, the 32-bit package its own view.
