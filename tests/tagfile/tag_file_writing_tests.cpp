@@ -175,6 +175,14 @@ TEST_F(TagFileWriting, AFileWithoutATagGetsVersion23WithEveryKindOfText) {
     const std::wstring path = CopyFixture(L"cbr-mono-22k.mp3", L"plain.mp3");
     const std::wstring png = folder.WriteFile(L"cover.png", BytesOf("\x89PNG\r\n\x1A\n") + Bytes(3000, 0xFF));
     const Bytes before = ReadWholeFile(path);
+    // The new file takes over the original's attributes and creation time.
+    const FILETIME created = {0x12345678, 0x01C00000};
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(SetFileTime(file, &created, nullptr, nullptr));
+    CloseHandle(file);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    WIN32_FILE_ATTRIBUTE_DATA original{};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &original));
     ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
     const Texts texts = {{&ITagFile2::put_Title, L"Grüße"},
                          {&ITagFile2::put_Artist, L"日本語のアーティスト"},
@@ -194,6 +202,13 @@ TEST_F(TagFileWriting, AFileWithoutATagGetsVersion23WithEveryKindOfText) {
     ASSERT_EQ(tag->SetPicture(image.Get()), S_OK);
     ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription();
     EXPECT_FALSE(Exists(path + L".tarvik-new"));
+    WIN32_FILE_ATTRIBUTE_DATA written{};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &written));
+    EXPECT_EQ(written.dwFileAttributes, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE});
+    // Wine on Linux keeps no creation time that can be set: there the check has nothing to compare.
+    if (CompareFileTime(&original.ftCreationTime, &created) == 0) {
+        EXPECT_EQ(CompareFileTime(&written.ftCreationTime, &created), 0);
+    }
     const Bytes after = ReadWholeFile(path);
     EXPECT_EQ(AudioOf(after), before);
     ExpectTexts(texts);
