@@ -45,3 +45,12 @@ inline long NumberOf(ITagFile* tag, HRESULT (STDMETHODCALLTYPE ITagFile::*getter
     long value = -1;
     return SUCCEEDED((tag->*getter)(&value)) ? value : -1;
 }
+
+// The description of the error information the last failing call set.
+inline std::wstring ErrorDescription() {
+    InterfacePtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Receive()) != S_OK) return L"<none>";
+    UniqueBstr description;
+    info->GetDescription(description.Receive());
+    return std::wstring(description.Get(), description.Length());
+}

@@ -36,15 +36,6 @@ protected:
         EXPECT_EQ(saved, VARIANT_FALSE);
     }
 
-    // The description of the error information the last failing call set.
-    static std::wstring ErrorDescription() {
-        InterfacePtr<IErrorInfo> info;
-        if (GetErrorInfo(0, info.Receive()) != S_OK) return L"<none>";
-        UniqueBstr description;
-        info->GetDescription(description.Receive());
-        return std::wstring(description.Get(), description.Length());
-    }
-
     RegisteredTypeLibrary registration;
     LoadedServer server;
     ScratchFolder folder;

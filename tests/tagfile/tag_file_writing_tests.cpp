@@ -77,15 +77,6 @@ protected:
         CloseHandle(file);
     }
 
-    // The description of the error information the last failing call set.
-    static std::wstring ErrorDescription() {
-        InterfacePtr<IErrorInfo> info;
-        if (GetErrorInfo(0, info.Receive()) != S_OK) return L"<none>";
-        UniqueBstr description;
-        info->GetDescription(description.Receive());
-        return std::wstring(description.Get(), description.Length());
-    }
-
     bool Modified() {
         VARIANT_BOOL modified = VARIANT_FALSE;
         EXPECT_EQ(tag->get_Modified(&modified), S_OK);
