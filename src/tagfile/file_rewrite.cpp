@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr size_t kCopyChunk = 1024 * 1024;
+constexpr size_t kCopyChunk = 256 * 1024;
 // What a file keeps of its attributes when it is written anew.
 constexpr DWORD kCopiedAttributes =
     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
