@@ -211,7 +211,7 @@ TEST_F(TagFileWriting, AFileWithoutATagGetsVersion23WithEveryKindOfText) {
     LeaveForOtherReaders(path, "new-23.mp3",
                          "version=3\nTIT2=Grüße\nTPE1=日本語のアーティスト\nTALB=\U0001D11E clef\nTPE2=One; Two\n"
                          "TCON=Jazz\nCOMM=Kommentar\nUSLT=Line one|Line two\nTYER=2024\nTRCK=3\nTPOS=1/2\n"
-                         "TXXX:Mood=wach\nAPIC=1\n");
+                         "TXXX:Mood=wach\nAPIC=1\nTCOM=" + std::string(3000, 'c') + "\n");
     // Removing everything again leaves a tag with nothing in it, and the same audio.
     for (const auto& text : texts) ASSERT_EQ(Put(tag.Get(), text.first, L""), S_OK);
     ASSERT_EQ(tag->put_Year(0), S_OK);
