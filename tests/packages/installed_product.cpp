@@ -124,6 +124,11 @@ ProgramRun RunListMusicExample(const PackageArch& arch) {
                       Quoted(SdkFolder() + L"\\examples\\listmusic.vbs") + L" " + Quoted(SdkFolder() + L"\\examples"));
 }
 
+ProgramRun RunFixTagsExample(const PackageArch& arch, const std::wstring& folder, const std::wstring& albumArtist) {
+    return RunProgram(SystemProgram(arch, L"cscript.exe") + L" //nologo " + Quoted(SdkFolder() + L"\\examples\\fixtags.vbs") +
+                      L" " + Quoted(folder) + L" " + Quoted(albumArtist));
+}
+
 ProgramRun RunProgramExample(const PackageArch& arch) {
     return RunProgram(Quoted(Environment(L"TARVIK_BUILT_EXAMPLES") + L"\\" + arch.Name + L"\\readtags.exe") + L" " + SampleFile());
 }
