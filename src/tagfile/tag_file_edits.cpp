@@ -66,15 +66,13 @@ HRESULT TagFileObject::Edit(const std::u16string& key, const wchar_t* value) {
     }
 }
 
-HRESULT TagFileObject::EditPair(const char16_t* key, long MediaTags::*field, long value) {
+HRESULT TagFileObject::EditPair(const char16_t* key, bool ofCount, long value) {
     if (value < 0) return E_INVALIDARG;
     try {
         SectionLock lock(StateLock);
-        MediaTags pair = Tags;
-        pair.*field = value;
-        const bool track = std::u16string(key) == u"TRCK";
-        const long first = track ? pair.Track : pair.Disc;
-        const long count = track ? pair.TrackCount : pair.DiscCount;
+        const bool track = key[1] == u'R';  // TRCK, else TPOS
+        const long first = ofCount ? (track ? Tags.Track : Tags.Disc) : value;
+        const long count = ofCount ? value : (track ? Tags.TrackCount : Tags.DiscCount);
         // "n", or "n/N" with a count; nothing where both are 0.
         std::u16string text;
         if (first != 0 || count != 0) text = NumberText(first) + (count != 0 ? u"/" + NumberText(count) : u"");
@@ -106,14 +104,10 @@ HRESULT STDMETHODCALLTYPE TagFileObject::put_Year(long value) {
     }
 }
 
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Track(long value) { return EditPair(u"TRCK", &MediaTags::Track, value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_TrackCount(long value) {
-    return EditPair(u"TRCK", &MediaTags::TrackCount, value);
-}
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Disc(long value) { return EditPair(u"TPOS", &MediaTags::Disc, value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_DiscCount(long value) {
-    return EditPair(u"TPOS", &MediaTags::DiscCount, value);
-}
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Track(long value) { return EditPair(u"TRCK", false, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_TrackCount(long value) { return EditPair(u"TRCK", true, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Disc(long value) { return EditPair(u"TPOS", false, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_DiscCount(long value) { return EditPair(u"TPOS", true, value); }
 
 HRESULT STDMETHODCALLTYPE TagFileObject::SetText(BSTR frameId, BSTR value) {
     try {

@@ -128,8 +128,8 @@ private:
     HRESULT FailPictureCopy(PictureCopy copy, uint32_t error, const wchar_t* target);
     // Keeps an edit of key (see TagEdits) and shows it in Tags, under the lock.
     HRESULT Edit(const std::u16string& key, const wchar_t* value);
-    // A number pair ("3/12") edited through one of its halves.
-    HRESULT EditPair(const char16_t* key, long MediaTags::*field, long value);
+    // A number pair ("3/12" of TRCK or TPOS) edited through one of its halves.
+    HRESULT EditPair(const char16_t* key, bool ofCount, long value);
     // Reads the file at Path into Tags and notes its last write, under the lock; a failure
     // raises its error information and leaves the object empty.
     HRESULT LoadTags();
