@@ -164,7 +164,7 @@ TEST_F(TagFileWriting, SaveInPlaceChangesOnlyTheTagAndIsTheSameEveryTime) {
 
 TEST_F(TagFileWriting, AFileWithoutATagGetsVersion23WithEveryKindOfText) {
     const std::wstring path = CopyFixture(L"cbr-mono-22k.mp3", L"plain.mp3");
-    const std::wstring png = folder.WriteFile(L"cover.png", BytesOf("\x89PNG\r\n\x1A\n") + Bytes(3000, 0xFF));
+    const std::wstring png = folder.WriteFile(L"cover.png", BytesOf("\x89PNG\r\n\x1A\n") + Bytes(300000, 0xFF));
     const Bytes before = ReadWholeFile(path);
     // The new file takes over the original's attributes and creation time.
     const FILETIME created = {0x12345678, 0x01C00000};
@@ -212,7 +212,12 @@ TEST_F(TagFileWriting, AFileWithoutATagGetsVersion23WithEveryKindOfText) {
                          "version=3\nTIT2=Grüße\nTPE1=日本語のアーティスト\nTALB=\U0001D11E clef\nTPE2=One; Two\n"
                          "TCON=Jazz\nCOMM=Kommentar\nUSLT=Line one|Line two\nTYER=2024\nTRCK=3\nTPOS=1/2\n"
                          "TXXX:Mood=wach\nAPIC=1\nTCOM=" + std::string(3000, 'c') + "\n");
-    // Removing everything again leaves a tag with nothing in it, and the same audio.
+    // The padding the new tag keeps takes the next edit in place.
+    ASSERT_EQ(Put(tag.Get(), &ITagFile2::put_Title, L"Grüße aus der Ferne"), S_OK);
+    ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription();
+    EXPECT_EQ(ReadWholeFile(path).size(), after.size());
+    // Removing everything again leaves a tag with nothing in it, and the same audio; the
+    // picture's 300 KB are not kept as padding.
     for (const auto& text : texts) ASSERT_EQ(Put(tag.Get(), text.first, L""), S_OK);
     ASSERT_EQ(tag->put_Year(0), S_OK);
     ASSERT_EQ(tag->put_Track(0), S_OK);
@@ -222,6 +227,7 @@ TEST_F(TagFileWriting, AFileWithoutATagGetsVersion23WithEveryKindOfText) {
     ASSERT_EQ(tag->RemovePictures(), S_OK);
     ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription();
     EXPECT_EQ(AudioOf(ReadWholeFile(path)), before);
+    EXPECT_LT(ReadWholeFile(path).size(), before.size() + 70 * 1024);
     ExpectTexts({{&ITagFile2::put_Title, L""}, {&ITagFile2::put_Lyrics, L""}, {&ITagFile2::put_Genre, L""}});
     EXPECT_EQ(NumberOf(tag.Get(), &ITagFile::get_Year), 0);
     UniqueBstr none(SysAllocString((folder.Path() + L"\\none.bin").c_str()));
