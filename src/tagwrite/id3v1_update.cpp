@@ -1,6 +1,7 @@
 #include "tagwrite/id3v1_update.h"
 
 #include <cstring>
+#include <vector>
 
 #include "formats/genre_list.h"
 #include "formats/number_text.h"
@@ -13,7 +14,11 @@ void WriteField(CodePageEncoder& encoder, const std::u16string& text, uint8_t* f
     std::memcpy(field, bytes.data(), std::min(bytes.size(), width));
 }
 
-uint8_t GenreNumber(const std::u16string& name) {
+// The number of the genre a TCON value names ("Rock", "(17)", "17"; the first of
+// several), 255 where the list has none.
+uint8_t GenreNumber(const std::u16string& value) {
+    std::u16string name = ResolveGenres(std::vector<std::u16string>{value});
+    name = name.substr(0, name.find(u"; "));
     for (unsigned i = 0; i < 255; ++i) {
         const char16_t* known = GenreName(i);
         if (known == nullptr) break;
