@@ -174,7 +174,8 @@ int main(int argc, char** argv) {
         // Set and save: the title in turn of two lengths, the tag written in place.
         InterfacePtr<ITagFile2> saver;
         tagFileFactory->CreateInstance(nullptr, IID_ITagFile2, saver.ReceiveVoid());
-        UniqueBstr savedPath(SysAllocString(folder.WriteFile(L"saved.mp3", Tag(3, TextFrame(3, "TIT2", "Title") + Bytes(2048, 0)) + MpegFrames(4)).c_str()));
+        const Bytes padded = Tag(3, TextFrame(3, "TIT2", "Title") + Bytes(2048, 0)) + MpegFrames(4);
+        UniqueBstr savedPath(SysAllocString(folder.WriteFile(L"saved.mp3", padded).c_str()));
         saver->Open(savedPath.Get());
         UniqueBstr titles[] = {UniqueBstr(SysAllocString(L"Short")), UniqueBstr(SysAllocString(L"A longer title"))};
         const int saveCycles = run.Pick(50000, 10000);

@@ -37,7 +37,9 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Save() {
             return FailWithPath(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), kCannotSave, Path.c_str(), reason.c_str());
         }
         const DWORD attributes = GetFileAttributesW(Path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return FailWithPath(LastErrorResult(), kCannotSave, Path.c_str(), nullptr);
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            return FailWithPath(LastErrorResult(), kCannotSave, Path.c_str(), nullptr);
+        }
         // An administrator's process may be let write a read-only file: the attribute decides.
         if (attributes & FILE_ATTRIBUTE_READONLY) {
             return FailWithPath(HRESULT_FROM_WIN32(ERROR_FILE_READ_ONLY), kCannotSave, Path.c_str(),
@@ -48,7 +50,9 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Save() {
         if (code == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)) {
             return FailWithPath(code, kCannotSave, Path.c_str(), L"another program has the file open");
         }
-        if (code == kNotAFileOnADisk) return FailWithPath(code, kCannotSave, Path.c_str(), L"it is not a file on a disk");
+        if (code == kNotAFileOnADisk) {
+            return FailWithPath(code, kCannotSave, Path.c_str(), L"it is not a file on a disk");
+        }
         if (!file.IsValid()) return FailWithPath(code, kCannotSave, Path.c_str(), nullptr);
         return SaveOpenedFile(file);
     } catch (const std::bad_alloc&) {

@@ -105,7 +105,9 @@ void SetText(StoredTag& tag, const std::u16string& key, const std::u16string& va
     // Each version keeps its year in a frame of its own, and only there.
     const std::string id = year ? (tag.Version == 4 ? "TDRC" : "TYER") : AsciiOf(key);
     Replace(tag,
-            [&](const StoredFrame& frame) { return frame.Id == id || (year && (frame.Id == "TYER" || frame.Id == "TDRC")); },
+            [&](const StoredFrame& frame) {
+                return frame.Id == id || (year && (frame.Id == "TYER" || frame.Id == "TDRC"));
+            },
             value.empty() ? StoredFrame() : MakeFrame(id, MakeTextBody(tag.Version, value)));
 }
 

@@ -75,7 +75,8 @@ SaveRefusal PlanSave(const TagLayout& layout, const TagEdits& edits, CodePageEnc
     }
     // Padding follows from what the tag stands before, not from the old tag: the same edits
     // give the same file whatever tag was there.
-    const uint64_t padding = std::min(PaddingFor(layout.KeptEnd - layout.LeadingTag.size()), kLargestTagSize - frames.size());
+    const uint64_t audio = layout.KeptEnd - layout.LeadingTag.size();
+    const uint64_t padding = std::min(PaddingFor(audio), kLargestTagSize - frames.size());
     plan.Tag = MakeTagBytes(tag.Version, frames, 10 + frames.size() + padding);
     plan.KeptStart = layout.LeadingTag.size();
     plan.KeptEnd = layout.KeptEnd;

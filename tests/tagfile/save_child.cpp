@@ -22,7 +22,8 @@ ITagFile2* CreateTagFile() {
     const HMODULE module = LoadLibraryW(library.c_str());
     if (module == nullptr) return nullptr;
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    const auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    const auto get =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     IClassFactory* factory = nullptr;
     if (get == nullptr || FAILED(get(kTagFile, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return nullptr;
     ITagFile2* tag = nullptr;

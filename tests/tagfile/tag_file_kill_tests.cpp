@@ -33,7 +33,8 @@ protected:
 
     // Starts a child that saves until it is killed; returns once its saves have begun.
     PROCESS_INFORMATION StartSaving(const std::wstring& path, int trial) {
-        const std::wstring event = L"tarvik-save-child-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(trial);
+        const std::wstring event =
+            L"tarvik-save-child-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(trial);
         const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, event.c_str());
         std::wstring command = ChildCommand(path, 1000000, event);
         STARTUPINFOW startup{};

@@ -48,7 +48,8 @@ TEST_F(TagFileObject, AnswersItsInterfacesWithOneIdentityAndDescribesItsClass) {
     ASSERT_TRUE(tag);
     InterfacePtr<IUnknown> identity;
     ASSERT_EQ(tag->QueryInterface(IID_IUnknown, identity.ReceiveVoid()), S_OK);
-    for (const IID* iid : {&kITagFile2Iid, &kITagFileIid, &IID_IDispatch, &IID_ISupportErrorInfo, &IID_IProvideClassInfo}) {
+    for (const IID* iid :
+         {&kITagFile2Iid, &kITagFileIid, &IID_IDispatch, &IID_ISupportErrorInfo, &IID_IProvideClassInfo}) {
         InterfacePtr<IUnknown> answer;
         InterfacePtr<IUnknown> again;
         ASSERT_EQ(tag->QueryInterface(*iid, answer.ReceiveVoid()), S_OK);

@@ -274,8 +274,8 @@ TEST_F(TagFileWriting, FramesTheClassDoesNotKnowSurviveAndOldFormsAreWrittenPlai
         if (std::memcmp(v23File.data() + i, "TSIZ", 4) == 0) v23File[i + 8] = 0x80;
     }
     // 2.2 with a picture and a frame that 2.3 does not have; and a 2.4 tag appended at the end.
-    const Bytes v22 = Tag(2, TextFrame(2, "TT2", "Twenty-two") + Frame(2, "PIC", PictureBody(2, 3, "", BytesOf("pngbytes"))) +
-                                 Frame(2, "CRM", BytesOf("x")));
+    const Bytes v22 = Tag(2, TextFrame(2, "TT2", "Twenty-two") +
+                                 Frame(2, "PIC", PictureBody(2, 3, "", BytesOf("pngbytes"))) + Frame(2, "CRM", BytesOf("x")));
     const Bytes appended = Tag(4, TextFrame(4, "TIT2", "Appended") + TextFrame(4, "TPE1", "From the end"), 0x10);
     const struct {
         const wchar_t* Name;
