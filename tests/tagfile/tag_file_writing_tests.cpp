@@ -277,12 +277,15 @@ TEST_F(TagFileWriting, FramesTheClassDoesNotKnowSurviveAndOldFormsAreWrittenPlai
     const Bytes v22 = Tag(2, TextFrame(2, "TT2", "Twenty-two") +
                                  Frame(2, "PIC", PictureBody(2, 3, "", BytesOf("pngbytes"))) + Frame(2, "CRM", BytesOf("x")));
     const Bytes appended = Tag(4, TextFrame(4, "TIT2", "Appended") + TextFrame(4, "TPE1", "From the end"), 0x10);
+    // 2.4 with a frame unsynchronised on its own, with a data length indicator.
+    const Bytes data = BytesOf("owner") + Bytes{0, 0xFF, 0xE0, 1};
+    const Bytes v24 = Tag(4, TextFrame(4, "TIT2", "Old") + Frame(4, "PRIV", Syncsafe(9) + Unsynchronise(data), 0x03));
     const struct {
         const wchar_t* Name;
         Bytes File;
         const wchar_t* TagTypes;
     } cases[] = {{L"v23.mp3", v23File, L"ID3v2.3"}, {L"v22.mp3", v22 + audio, L"ID3v2.3"},
-                 {L"appended.mp3", audio + appended, L"ID3v2.4"}};
+                 {L"appended.mp3", audio + appended, L"ID3v2.4"}, {L"v24.mp3", v24 + audio, L"ID3v2.4"}};
     for (const auto& test : cases) {
         const std::wstring path = folder.WriteFile(test.Name, test.File);
         ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
@@ -299,6 +302,9 @@ TEST_F(TagFileWriting, FramesTheClassDoesNotKnowSurviveAndOldFormsAreWrittenPlai
     EXPECT_EQ(v23After[5], 0);
     EXPECT_NE(std::search(v23After.begin(), v23After.end(), priv.begin(), priv.end()), v23After.end());
     EXPECT_EQ(FrameText(tag.Get(), L"TSIZ"), L"");
+    const Bytes plainFrame = BytesOf("PRIV") + Syncsafe(13) + Bytes{0, 0x01} + Syncsafe(9) + data;
+    const Bytes v24After = ReadWholeFile(folder.Path() + L"\\v24.mp3");
+    EXPECT_NE(std::search(v24After.begin(), v24After.end(), plainFrame.begin(), plainFrame.end()), v24After.end());
     ASSERT_EQ(OpenFile(tag.Get(), folder.Path() + L"\\v22.mp3"), S_OK);
     EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Title), L"Twenty-two");
     const std::wstring cover = folder.Path() + L"\\pic.bin";
