@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "tagwrite/frame_edits.h"
 #include "tagwrite/stored_tag.h"
@@ -9,16 +11,14 @@
 
 namespace {
 
-bool HasFrame(const StoredTag& tag, const std::string& id) {
-    return std::any_of(tag.Frames.begin(), tag.Frames.end(), [&](const StoredFrame& frame) { return frame.Id == id; });
-}
-
-// The appended tag gives up its place to the leading one: what it holds that the leading
-// tag lacks moves there, as the reader would have shown it.  A 2.3 tag takes only text
+// The appended tag gives up its place to the leading one: frames of the kinds the leading
+// tag lacks move there, as the reader would have shown them.  A 2.3 tag takes only text
 // frames whose encoding 2.3 knows.
 void TakeOverAppended(StoredTag& leading, StoredTag&& appended) {
+    std::set<std::string> held;
+    for (const StoredFrame& frame : leading.Frames) held.insert(frame.Id);
     for (StoredFrame& frame : appended.Frames) {
-        if (HasFrame(leading, frame.Id)) continue;
+        if (held.count(frame.Id) != 0) continue;
         if (leading.Version != appended.Version) {
             if (frame.Id[0] != 'T' || IsOpaque(frame, 4) || DataOffset(frame, 4) != 0 || frame.Body.empty() ||
                 frame.Body[0] > 1) {
