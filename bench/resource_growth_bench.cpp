@@ -171,6 +171,21 @@ int main(int argc, char** argv) {
             double duration = 0;
             tagFile->get_Duration(&duration);
         });
+        // Set and save: the title in turn of two lengths, the tag written in place.
+        InterfacePtr<ITagFile2> saver;
+        tagFileFactory->CreateInstance(nullptr, IID_ITagFile2, saver.ReceiveVoid());
+        const Bytes padded = Tag(3, TextFrame(3, "TIT2", "Title") + Bytes(2048, 0)) + MpegFrames(4);
+        UniqueBstr savedPath(SysAllocString(folder.WriteFile(L"saved.mp3", padded).c_str()));
+        saver->Open(savedPath.Get());
+        UniqueBstr titles[] = {UniqueBstr(SysAllocString(L"Short")), UniqueBstr(SysAllocString(L"A longer title"))};
+        const int saveCycles = run.Pick(50000, 10000);
+        int saved = 0;
+        std::snprintf(title, sizeof title, "%d cycles of TagFile set and Save", saveCycles);
+        MeasureGrowth(title, saveCycles, [&] {
+            saver->put_Title(titles[saved++ % 2].Get());
+            saver->Save();
+        });
+        saver.Reset();
         tagFileFactory.Reset();
 
         const ScratchRegistryKey scratch("TarvikBench");

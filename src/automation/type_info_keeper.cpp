@@ -10,7 +10,7 @@
 
 TypeInfoKeeper InterfaceKeeper = {&IID_Ilumex, &LIBID_TARVIKLib, 1, 0, nullptr, nullptr, 0, 0};
 TypeInfoKeeper ClassKeeper = {&CLSID_lumex, &LIBID_TARVIKLib, 1, 0, nullptr, nullptr, 0, 0};
-TypeInfoKeeper TagFileInterfaceKeeper = {&IID_ITagFile, &LIBID_TARVIKLib, 1, 0, nullptr, nullptr, 0, 0};
+TypeInfoKeeper TagFileInterfaceKeeper = {&IID_ITagFile2, &LIBID_TARVIKLib, 1, 0, nullptr, nullptr, 0, 0};
 TypeInfoKeeper TagFileClassKeeper = {&CLSID_TagFile, &LIBID_TARVIKLib, 1, 0, nullptr, nullptr, 0, 0};
 
 namespace {

@@ -28,7 +28,7 @@ struct TypeInfoKeeper {
 // Ilumex's type information (GetTypeInfo, GetIDsOfNames, Invoke) and lumex's (GetClassInfo).
 extern TypeInfoKeeper InterfaceKeeper;
 extern TypeInfoKeeper ClassKeeper;
-// ITagFile's and TagFile's.
+// ITagFile2's (which holds ITagFile) and TagFile's.
 extern TypeInfoKeeper TagFileInterfaceKeeper;
 extern TypeInfoKeeper TagFileClassKeeper;
 

@@ -25,11 +25,12 @@ struct FrameHeader {
     bool HasDataLength = false;
 };
 
-enum class FrameKind { Other, Text, Comment, Picture };
+enum class FrameKind { Other, Text, Comment, Lyrics, Picture };
 
 FrameKind KindOf(const std::u16string& id) {
     if (id == u"COMM") return FrameKind::Comment;
     if (id == u"APIC") return FrameKind::Picture;
+    if (id == u"USLT") return FrameKind::Lyrics;
     if (id[0] == u'T') return FrameKind::Text;
     return FrameKind::Other;
 }
@@ -183,9 +184,15 @@ private:
         if (kind == FrameKind::Text) {
             TextFrame text;
             if (ParseTextFrame(frame.Id, body_.data(), body_.size(), text)) assembly_.AddText(std::move(text), tag_.Version);
+            return;
+        }
+        // Lyrics have the comment's form: encoding, language, description, text.
+        CommentFrame comment;
+        if (!ParseCommentFrame(body_.data(), body_.size(), comment)) return;
+        if (kind == FrameKind::Lyrics) {
+            assembly_.AddLyrics(std::move(comment));
         } else {
-            CommentFrame comment;
-            if (ParseCommentFrame(body_.data(), body_.size(), comment)) assembly_.AddComment(std::move(comment));
+            assembly_.AddComment(std::move(comment));
         }
     }
 

@@ -50,6 +50,7 @@ public:
         FillFromId3v1();
         if (!ReadAudio(error)) return false;
         tags_.TagTypes = tagTypes_;
+        if (leadingEnd_ > 0 || !tagTypes_.empty() || tags_.SampleRate != 0) tags_.Format = u"MP3";
         return true;
     }
 

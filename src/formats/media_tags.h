@@ -30,6 +30,8 @@ struct MediaTags {
     double Duration = 0;  // seconds of audio
     long Bitrate = 0, SampleRate = 0, Channels = 0;  // kbit/s (average for VBR), Hz, 1 or 2; 0 when no audio
     std::u16string TagTypes;  // "ID3v2.3 ID3v1.1", "" for none
+    std::u16string Format;    // "MP3" where a tag or MPEG audio was found, else ""
+    std::u16string Lyrics;    // the first unsynchronised lyrics frame, of any language
 
     // Every text frame under its 2.3/2.4 identifier ("TBPM", "TXXX:description"), the
     // first of each; its values joined "; ".

@@ -54,6 +54,14 @@ void TagAssembly::AddComment(CommentFrame&& frame) {
     tags_.Comment = std::move(text);
 }
 
+void TagAssembly::AddLyrics(CommentFrame&& frame) {
+    if (lyricsFound_) return;
+    std::u16string text = JoinValues(std::move(frame.Values));
+    if (!Keep(text.size())) return;
+    lyricsFound_ = true;
+    tags_.Lyrics = std::move(text);
+}
+
 void TagAssembly::AddPicture(const PictureLocation& picture) noexcept {
     if (!WantsPicture() || (tags_.PictureFound && picture.Type != 3)) return;
     tags_.PictureFound = true;

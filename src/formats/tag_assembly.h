@@ -16,6 +16,8 @@ public:
     // A text frame of a tag of version (2, 3 or 4).
     void AddText(TextFrame&& frame, int version);
     void AddComment(CommentFrame&& frame);
+    // The first lyrics frame, whatever its language and description.
+    void AddLyrics(CommentFrame&& frame);
     // Whether a picture found now could still be the one kept: no front cover yet.
     bool WantsPicture() const noexcept { return !tags_.PictureFound || tags_.Picture.Type != 3; }
     void AddPicture(const PictureLocation& picture) noexcept;
@@ -38,6 +40,7 @@ private:
     size_t frames_ = 0;
     size_t characters_ = 0;
     CommentRank commentRank_ = CommentRank::None;
+    bool lyricsFound_ = false;
     // The year from the first year frame of its tag's version, and from the first of the other.
     long ownYear_ = 0;
     long otherYear_ = 0;

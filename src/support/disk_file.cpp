@@ -2,9 +2,10 @@
 
 #include "support/last_error.h"
 
-UniqueHandle OpenDiskFileForReading(const wchar_t* path, HRESULT* code) noexcept {
-    UniqueHandle file(
-        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+namespace {
+
+UniqueHandle OpenDiskFile(const wchar_t* path, DWORD access, DWORD sharing, HRESULT* code) noexcept {
+    UniqueHandle file(CreateFileW(path, access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) {
         *code = LastErrorResult();
     } else if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
@@ -12,4 +13,14 @@ UniqueHandle OpenDiskFileForReading(const wchar_t* path, HRESULT* code) noexcept
         file.Reset();
     }
     return file;
+}
+
+}  // namespace
+
+UniqueHandle OpenDiskFileForReading(const wchar_t* path, HRESULT* code) noexcept {
+    return OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, code);
+}
+
+UniqueHandle OpenDiskFileExclusively(const wchar_t* path, HRESULT* code) noexcept {
+    return OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, code);
 }

@@ -12,3 +12,5 @@ constexpr HRESULT kNotAFileOnADisk = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
 // The file opened for reading, shared for reading only; an invalid handle with *code set
 // (the system's error, or kNotAFileOnADisk) when there is none.
 UniqueHandle OpenDiskFileForReading(const wchar_t* path, HRESULT* code) noexcept;
+// The file opened for reading and writing and shared with nobody, the same way.
+UniqueHandle OpenDiskFileExclusively(const wchar_t* path, HRESULT* code) noexcept;

@@ -1,5 +1,5 @@
 // IDispatch, IProvideClassInfo and ISupportErrorInfo of the TagFile object, through the
-// kept type information of ITagFile and TagFile.
+// kept type information of ITagFile2 and TagFile.
 #include "automation/type_info_keeper.h"
 #include "tagfile/tag_file_object.h"
 
@@ -24,7 +24,7 @@ HRESULT STDMETHODCALLTYPE TagFileObject::GetIDsOfNames(REFIID, LPOLESTR* rgszNam
 HRESULT STDMETHODCALLTYPE TagFileObject::Invoke(DISPID dispIdMember, REFIID, LCID lcid, WORD wFlags,
                                                 DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                                                 UINT* puArgErr) {
-    return InvokeThroughTypeInfo(TagFileInterfaceKeeper, static_cast<ITagFile*>(this), dispIdMember, lcid, wFlags,
+    return InvokeThroughTypeInfo(TagFileInterfaceKeeper, static_cast<ITagFile2*>(this), dispIdMember, lcid, wFlags,
                                  pDispParams, pVarResult, pExcepInfo, puArgErr);
 }
 
@@ -35,5 +35,5 @@ HRESULT STDMETHODCALLTYPE TagFileObject::GetClassInfo(ITypeInfo** ppTI) {
 }
 
 HRESULT STDMETHODCALLTYPE TagFileObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return IsEqualGUID(riid, IID_ITagFile) ? S_OK : S_FALSE;
+    return IsEqualGUID(riid, IID_ITagFile2) || IsEqualGUID(riid, IID_ITagFile) ? S_OK : S_FALSE;
 }

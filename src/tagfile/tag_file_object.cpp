@@ -4,8 +4,9 @@
 #include <new>
 
 const InterfaceTableEntry TagFileObject::Interfaces[] = {
-    {&IID_ITagFile, SubObjectOf<TagFileObject, ITagFile>},
-    {&IID_IDispatch, SubObjectOf<TagFileObject, ITagFile>},
+    {&IID_ITagFile2, SubObjectOf<TagFileObject, ITagFile2>},
+    {&IID_ITagFile, SubObjectOf<TagFileObject, ITagFile2>},
+    {&IID_IDispatch, SubObjectOf<TagFileObject, ITagFile2>},
     {&IID_ISupportErrorInfo, SubObjectOf<TagFileObject, ISupportErrorInfo>},
     {&IID_IProvideClassInfo, SubObjectOf<TagFileObject, IProvideClassInfo>},
     {nullptr, nullptr},

@@ -4,9 +4,13 @@
 // Used on its own, its own unknown controls it; in an aggregate the outer object does,
 // and the own unknown is the inner one handed to the outer object.
 //
+// Changes are kept in the object (Edits, and shown in Tags at once) until Save writes them.
+//
 // Where each part lives: creation, identity and lookup in tag_file_object.cpp; IDispatch,
 // IProvideClassInfo and ISupportErrorInfo in tag_file_dispatch.cpp; Open and SavePicture
-// in tag_file_open.cpp; the property gets and Text in tag_file_properties.cpp.
+// in tag_file_open.cpp; the property gets and Text in tag_file_properties.cpp; the
+// property puts, SetText, SetPicture and RemovePictures in tag_file_edits.cpp; Save in
+// tag_file_save.cpp, over the file writing of file_rewrite.cpp.
 #pragma once
 #include <windows.h>
 #include <ocidl.h>
@@ -20,9 +24,11 @@
 #include "module/interface_table.h"
 #include "module/module_lock_holder.h"
 #include "support/critical_section.h"
+#include "support/unique_handle.h"
+#include "tagwrite/tag_edits.h"
 
 class TagFileObject final : private ModuleLockHolder,
-                            public ITagFile,
+                            public ITagFile2,
                             public ISupportErrorInfo,
                             public IProvideClassInfo {
 public:
@@ -33,7 +39,7 @@ public:
     // when outer is given (then only IUnknown may be asked for).
     static HRESULT WINAPI MakeInstance(IUnknown* outer, REFIID riid, void** ppv);
 
-    // The four interfaces in lookup order; the first answers IUnknown.
+    // The interfaces in lookup order; the first answers IUnknown.
     static const InterfaceTableEntry Interfaces[];
 
     // IUnknown of every interface: the controlling unknown's.
@@ -68,6 +74,27 @@ public:
     HRESULT STDMETHODCALLTYPE get_TagTypes(BSTR* value) override;
     HRESULT STDMETHODCALLTYPE Text(BSTR frameId, BSTR* value) override;
     HRESULT STDMETHODCALLTYPE SavePicture(BSTR path, VARIANT_BOOL* saved) override;
+    // ITagFile2
+    HRESULT STDMETHODCALLTYPE get_Format(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Lyrics(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_Lyrics(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE SetText(BSTR frameId, BSTR value) override;
+    HRESULT STDMETHODCALLTYPE SetPicture(BSTR imagePath) override;
+    HRESULT STDMETHODCALLTYPE RemovePictures() override;
+    HRESULT STDMETHODCALLTYPE Save() override;
+    HRESULT STDMETHODCALLTYPE get_Modified(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_Title(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_Artist(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_Album(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_AlbumArtist(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_Composer(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_Comment(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_Genre(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE put_Year(long value) override;
+    HRESULT STDMETHODCALLTYPE put_Track(long value) override;
+    HRESULT STDMETHODCALLTYPE put_TrackCount(long value) override;
+    HRESULT STDMETHODCALLTYPE put_Disc(long value) override;
+    HRESULT STDMETHODCALLTYPE put_DiscCount(long value) override;
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
     // IProvideClassInfo
@@ -99,6 +126,15 @@ private:
     HRESULT FailWithPath(HRESULT code, const wchar_t* action, const wchar_t* path, const wchar_t* reason);
     // Raises the error information of a picture that was not copied to target.
     HRESULT FailPictureCopy(PictureCopy copy, uint32_t error, const wchar_t* target);
+    // Keeps an edit of key (see TagEdits) and shows it in Tags, under the lock.
+    HRESULT Edit(const std::u16string& key, const wchar_t* value);
+    // A number pair ("3/12" of TRCK or TPOS) edited through one of its halves.
+    HRESULT EditPair(const char16_t* key, bool ofCount, long value);
+    // Reads the file at Path into Tags and notes its last write, under the lock; a failure
+    // raises its error information and leaves the object empty.
+    HRESULT LoadTags();
+    // Save's work under the lock, on the file opened without sharing (closed on the way).
+    HRESULT SaveOpenedFile(UniqueHandle& file);
 
     OwnUnknown Own{*this};
     IUnknown* Controlling;  // Own, or the outer object of an aggregate (not counted)
@@ -106,4 +142,6 @@ private:
     CriticalSection StateLock;  // guards everything below
     MediaTags Tags;
     std::wstring Path;  // the file Tags came from, read again by SavePicture; "" until an Open succeeds
+    FILETIME OpenedWriteTime{};  // the file's last write when Tags were read: Save refuses a file changed since
+    TagEdits Edits;     // what Save will write
 };

@@ -32,7 +32,7 @@ std::wstring DescribeError(HRESULT code) {
 void RaiseErrorInfo(const std::wstring& description) {
     InterfacePtr<ICreateErrorInfo> made;
     if (FAILED(CreateErrorInfo(made.Receive()))) return;
-    made->SetGUID(IID_ITagFile);
+    made->SetGUID(IID_ITagFile2);
     made->SetSource(const_cast<LPOLESTR>(kSource));
     made->SetDescription(const_cast<LPOLESTR>(description.c_str()));
     InterfacePtr<IErrorInfo> info;
@@ -60,24 +60,37 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Open(BSTR path) {
     SectionLock lock(StateLock);
     try {
         Tags.Clear();
+        Edits.Clear();
         Path.clear();
         if (*name == 0) return FailWithPath(E_INVALIDARG, L"Cannot open", name, L"no file name was given");
-        HRESULT code = S_OK;
-        const UniqueHandle file = OpenDiskFileForReading(name, &code);
-        if (code == kNotAFileOnADisk) return FailWithPath(code, L"Cannot open", name, L"it is not a file on a disk");
-        if (!file.IsValid()) return FailWithPath(code, L"Cannot open", name, nullptr);
-        DiskFileSource source(file.Get());
-        uint32_t error = 0;
-        if (!ReadMediaFile(source, Tags, &error)) {
-            return FailWithPath(error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL, L"Cannot read", name, nullptr);
-        }
         Path = name;
-        return S_OK;
+        return LoadTags();
     } catch (const std::bad_alloc&) {
         Tags.Clear();
         Path.clear();
         return E_OUTOFMEMORY;
     }
+}
+
+HRESULT TagFileObject::LoadTags() {
+    HRESULT code = S_OK;
+    HRESULT failure = S_OK;
+    const UniqueHandle file = OpenDiskFileForReading(Path.c_str(), &code);
+    uint32_t error = 0;
+    if (code == kNotAFileOnADisk) {
+        failure = FailWithPath(code, L"Cannot open", Path.c_str(), L"it is not a file on a disk");
+    } else if (!file.IsValid()) {
+        failure = FailWithPath(code, L"Cannot open", Path.c_str(), nullptr);
+    } else if (DiskFileSource source(file.Get()); !ReadMediaFile(source, Tags, &error)) {
+        failure = FailWithPath(error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL, L"Cannot read", Path.c_str(), nullptr);
+    } else if (!GetFileTime(file.Get(), nullptr, nullptr, &OpenedWriteTime)) {
+        failure = FailWithPath(LastErrorResult(), L"Cannot read", Path.c_str(), nullptr);
+    }
+    if (FAILED(failure)) {
+        Tags.Clear();
+        Path.clear();
+    }
+    return failure;
 }
 
 HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* saved) {

@@ -44,6 +44,8 @@ HRESULT STDMETHODCALLTYPE TagFileObject::get_Composer(BSTR* value) { return Copy
 HRESULT STDMETHODCALLTYPE TagFileObject::get_Comment(BSTR* value) { return CopyText(&MediaTags::Comment, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::get_Genre(BSTR* value) { return CopyText(&MediaTags::Genre, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::get_TagTypes(BSTR* value) { return CopyText(&MediaTags::TagTypes, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::get_Format(BSTR* value) { return CopyText(&MediaTags::Format, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::get_Lyrics(BSTR* value) { return CopyText(&MediaTags::Lyrics, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::get_Year(long* value) { return CopyNumber(&MediaTags::Year, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::get_Track(long* value) { return CopyNumber(&MediaTags::Track, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::get_TrackCount(long* value) {

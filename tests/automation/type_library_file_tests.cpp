@@ -61,7 +61,7 @@ TEST(TypeLibraryFile, IsAnMsftResourceInJapanese) {
     EXPECT_EQ(file.Int(0x14) & 0xF, SYS_WIN32);
     EXPECT_EQ(file.Int(0x18), 0x00000001);  // version 1.0
     EXPECT_EQ(file.Int(0x1C), 0);           // no library flags, no disk image flag
-    EXPECT_EQ(file.Int(0x20), 4);           // lumex, Ilumex, TagFile and ITagFile
+    EXPECT_EQ(file.Int(0x20), 5);           // lumex, Ilumex, TagFile, ITagFile and ITagFile2
 }
 
 TEST(TypeLibraryFile, KeepsTheFlagsTheLoaderHides) {
@@ -71,6 +71,7 @@ TEST(TypeLibraryFile, KeepsTheFlagsTheLoaderHides) {
     EXPECT_EQ(file.TypeFlags(1), TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
     EXPECT_EQ(file.TypeFlags(2), TYPEFLAG_FCANCREATE);
     EXPECT_EQ(file.TypeFlags(3), TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
+    EXPECT_EQ(file.TypeFlags(4), TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
 }
 
 TEST(TypeLibraryFile, StoresTheHelpStringsAsCodePage932Bytes) {

@@ -56,13 +56,16 @@ TEST(TypeLibrary, LibraryAttributes) {
 
 TEST(TypeLibrary, CoclassThenDualInterfaceInThatOrder) {
     auto library = LoadLibraryOfDll();
-    // lumex and Ilumex first, then TagFile and ITagFile.
-    ASSERT_EQ(library->GetTypeInfoCount(), 4u);
+    // lumex and Ilumex first, then TagFile, ITagFile, and ITagFile2 that extends it.
+    ASSERT_EQ(library->GetTypeInfoCount(), 5u);
     TYPEKIND kind;
-    for (UINT index = 0; index < 4; ++index) {
+    for (UINT index = 0; index < 5; ++index) {
         library->GetTypeInfoType(index, &kind);
-        EXPECT_EQ(kind, index % 2 == 0 ? TKIND_COCLASS : TKIND_DISPATCH) << index;
+        EXPECT_EQ(kind, index == 0 || index == 2 ? TKIND_COCLASS : TKIND_DISPATCH) << index;
     }
+    UniqueBstr name;
+    library->GetDocumentation(4, name.Receive(), nullptr, nullptr, nullptr);
+    EXPECT_STREQ(name.Get(), L"ITagFile2");
 
     InterfacePtr<ITypeInfo> coclass;
     ASSERT_EQ(library->GetTypeInfo(0, coclass.Receive()), S_OK);

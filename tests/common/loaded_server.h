@@ -40,4 +40,5 @@ public:
 // tests do not take them from the code under test.
 extern const IID kIlumexIid;
 extern const IID kITagFileIid;
+extern const IID kITagFile2Iid;
 extern const GUID kTarvikLibId;

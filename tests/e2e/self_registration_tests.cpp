@@ -140,7 +140,15 @@ TEST_F(SelfRegistration, RegistersTheTagFileClassBesideLumexWithBothThreadingMod
     EXPECT_EQ(CLSIDFromProgID(L"Tarvik.TagFile.1", &versioned), S_OK);
     EXPECT_EQ(CLSIDFromProgID(L"Tarvik.TagFile", &independent), S_OK);
     EXPECT_TRUE(IsEqualGUID(versioned, kTagFileClsid) && IsEqualGUID(independent, kTagFileClsid));
+    // Both dual interfaces, the first one and the one that extends it, marshalled by the
+    // type library.
+    const std::wstring interfaces[] = {L"Interface\\{5C3E7A1E-91B4-4D2F-8E63-27A1B9D40C55}",
+                                       L"Interface\\{5C3E7A20-91B4-4D2F-8E63-27A1B9D40C55}"};
+    EXPECT_EQ(ReadString(interfaces[0]), L"ITagFile");
+    EXPECT_EQ(ReadString(interfaces[1]), L"ITagFile2");
+    EXPECT_EQ(ReadString(interfaces[1] + L"\\TypeLib"), L"{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}");
     ASSERT_EQ(copy.RunRegsvr32(true), 0u);
     EXPECT_EQ(ReadString(key), L"<absent>");
     EXPECT_EQ(ReadString(L"Tarvik.TagFile"), L"<absent>");
+    for (const std::wstring& registered : interfaces) EXPECT_EQ(ReadString(registered), L"<absent>");
 }

@@ -1,6 +1,7 @@
 // Tarvik.TagFile from VBScript and JScript under Wine's cscript, reading files that LAME
 // and mutagen made (the format fixtures): fields, the picture, and an error from Open
-// that reaches the script as Err.Number and Err.Description.
+// that reaches the script as Err.Number and Err.Description; writing them back, and the
+// example that sets the album artist of a folder.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -56,4 +57,45 @@ TEST_F(TagFileScripts, JScriptReadsTheSameThroughTheVersionIndependentName) {
     ASSERT_EQ(lines.size(), 2u) << run.Output;
     EXPECT_EQ(lines[0], "jscript|Artist One/Artist Two|1|2|Kommentar|2|number|ID3v2.3");
     EXPECT_EQ(lines[1].rfind("error|80070002|Cannot open \"", 0), 0u) << lines[1];
+}
+
+TEST_F(TagFileScripts, VBScriptAndJScriptSetSaveAndReadBack) {
+    const std::wstring path = copy.Folder() + L"written.mp3";
+    ASSERT_TRUE(CopyFileW(tagged.c_str(), path.c_str(), FALSE));
+    ProgramRun run = RunScript(L"write_tagfile.vbs", L"\"" + path + L"\"");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    std::vector<std::string> lines = run.OutputLines();
+    ASSERT_EQ(lines.size(), 3u) << run.Output;
+    EXPECT_EQ(lines[0], "modified|True|MP3");
+    EXPECT_EQ(lines[1], "vbscript|Vbscript title|2024|4/9|written|False");
+    EXPECT_EQ(lines[2].rfind("error|80071779|Cannot save \"", 0), 0u) << lines[2];
+    EXPECT_NE(lines[2].find("\": the file is read-only|True"), std::string::npos) << lines[2];
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    run = RunScript(L"write_tagfile.js", L"\"" + path + L"\"");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    lines = run.OutputLines();
+    ASSERT_EQ(lines.size(), 1u) << run.Output;
+    EXPECT_EQ(lines[0], "jscript|JScript artist|la la|2|false");
+}
+
+TEST_F(TagFileScripts, TheFixTagsExampleSetsTheAlbumArtistOfAFolderAndSaysWhatItChanged) {
+    const std::wstring music = copy.Folder() + L"music";
+    ASSERT_TRUE(CreateDirectoryW(music.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((music + L"\\disc 2").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(tagged.c_str(), (music + L"\\a.mp3").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(untagged.c_str(), (music + L"\\disc 2\\b.mp3").c_str(), FALSE));
+    const std::wstring example = copy.CopyIn(L"examples/fixtags.vbs", L"fixtags.vbs");
+    const std::wstring command = L"cscript //nologo \"" + example + L"\" \"" + music + L"\" ";
+    ProgramRun run = RunProgram(command + L"\"Album Artist\"");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    // The tagged file says so already; the other one had none.
+    std::vector<std::string> lines = run.OutputLines();
+    ASSERT_EQ(lines.size(), 2u) << run.Output;
+    EXPECT_NE(lines[0].find("b.mp3 (was \"\")"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "1 changed, 0 failed");
+    run = RunProgram(command + L"\"Various\"");
+    lines = run.OutputLines();
+    ASSERT_EQ(lines.size(), 3u) << run.Output;
+    EXPECT_NE(lines[0].find("a.mp3 (was \"Album Artist\")"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[2], "2 changed, 0 failed");
 }

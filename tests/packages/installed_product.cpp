@@ -124,6 +124,11 @@ ProgramRun RunListMusicExample(const PackageArch& arch) {
                       Quoted(SdkFolder() + L"\\examples\\listmusic.vbs") + L" " + Quoted(SdkFolder() + L"\\examples"));
 }
 
+ProgramRun RunFixTagsExample(const PackageArch& arch, const std::wstring& folder, const std::wstring& albumArtist) {
+    return RunProgram(SystemProgram(arch, L"cscript.exe") + L" //nologo " + Quoted(SdkFolder() + L"\\examples\\fixtags.vbs") +
+                      L" " + Quoted(folder) + L" " + Quoted(albumArtist));
+}
+
 ProgramRun RunProgramExample(const PackageArch& arch) {
     return RunProgram(Quoted(Environment(L"TARVIK_BUILT_EXAMPLES") + L"\\" + arch.Name + L"\\readtags.exe") + L" " + SampleFile());
 }
@@ -139,6 +144,7 @@ std::vector<RegistryTree> ReadProductRegistration(const PackageArch& arch) {
                                 L"Interface\\{5C3E7A1C-91B4-4D2F-8E63-27A1B9D40C55}", L"Tarvik.TagFile.1",
                                 L"Tarvik.TagFile", L"CLSID\\{5C3E7A1F-91B4-4D2F-8E63-27A1B9D40C55}",
                                 L"Interface\\{5C3E7A1E-91B4-4D2F-8E63-27A1B9D40C55}",
+                                L"Interface\\{5C3E7A20-91B4-4D2F-8E63-27A1B9D40C55}",
                                 L"TypeLib\\{5C3E7A10-91B4-4D2F-8E63-27A1B9D40C55}"}) {
         // A 32-bit process finds a key of its own view first and the shared key when there
         // is none: regsvr32 writes the shared key, the 32-bit package its own view.

@@ -33,6 +33,8 @@ ProgramRun RunMsiexec(const std::wstring& options, const std::wstring& package);
 ProgramRun RunScriptExample(const PackageArch& arch);
 // listmusic.vbs of the archive over its own examples folder, through Tarvik.TagFile.
 ProgramRun RunListMusicExample(const PackageArch& arch);
+// fixtags.vbs of the archive, setting the album artist of the MP3 files under folder.
+ProgramRun RunFixTagsExample(const PackageArch& arch, const std::wstring& folder, const std::wstring& albumArtist);
 // The archive's C++ example, built from the archive alone, on the same sample.
 ProgramRun RunProgramExample(const PackageArch& arch);
 ProgramRun RunRegsvr32(const PackageArch& arch, const std::wstring& options, const std::wstring& library);

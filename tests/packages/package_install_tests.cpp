@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "common/temp_files.h"
 #include "installed_product.h"
 
 namespace {
@@ -29,6 +30,13 @@ void ExpectWorking(const PackageArch& arch) {
     EXPECT_EQ(listed.ExitCode, 0u) << listed.Output;
     EXPECT_NE(listed.Output.find("Tarvik Ensemble\tSample Sessions\t0\tMorning Light\t0:01"), std::string::npos)
         << listed.Output;
+    // Writing through the installed class: a copy of the sample gets an album artist.
+    const ScratchFolder music;
+    const std::wstring copy = music.Path() + L"\\sample.mp3";
+    ASSERT_TRUE(CopyFileW((SdkFolder() + L"\\examples\\sample.mp3").c_str(), copy.c_str(), FALSE));
+    const ProgramRun fixed = RunFixTagsExample(arch, music.Path(), L"Installed " + std::wstring(arch.Name));
+    EXPECT_EQ(fixed.ExitCode, 0u) << fixed.Output;
+    EXPECT_NE(fixed.Output.find("1 changed, 0 failed"), std::string::npos) << fixed.Output;
 }
 
 void Install(const std::wstring& package) {

@@ -1,0 +1,8 @@
+// The system code page's form of text for the ID3v1 tag, as the lumex control reads it back.
+#pragma once
+#include "tagwrite/id3v1_update.h"
+
+class SystemCodePageEncoder final : public CodePageEncoder {
+public:
+    std::string Encode(const std::u16string& text, size_t most) override;
+};
