@@ -19,15 +19,17 @@ bool PosixFileSource::GetSize(uint64_t* size, uint32_t* error) noexcept {
 
 bool PosixFileSource::ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t* read, uint32_t* error) noexcept {
     *read = 0;
+    // A regular file answers a read in full but at its end: a short read is the end.
     while (*read < size) {
-        const ssize_t got = pread(descriptor_, buffer + *read, size - *read, static_cast<off_t>(offset + *read));
+        const size_t ask = size - *read;
+        const ssize_t got = pread(descriptor_, buffer + *read, ask, static_cast<off_t>(offset + *read));
         if (got < 0) {
             if (errno == EINTR) continue;
             *error = static_cast<uint32_t>(errno);
             return false;
         }
-        if (got == 0) break;
         *read += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < ask) break;
     }
     return true;
 }

@@ -31,6 +31,8 @@ bool DiskFileSource::ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_
         *error = GetLastError();
         return false;
     }
+    // A file on a disk answers a read in full but at its end: a short read is the end, and
+    // asking again would only cost a call that reads nothing.
     while (*read < size) {
         DWORD got = 0;
         const DWORD ask = static_cast<DWORD>(std::min(size - *read, kLargestCall));
@@ -40,8 +42,8 @@ bool DiskFileSource::ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_
             *error = failure == 0 ? ERROR_READ_FAULT : failure;
             return false;
         }
-        if (got == 0) return true;
         *read += got;
+        if (got < ask) return true;
     }
     return true;
 }
