@@ -6,6 +6,7 @@
 # line each, UTF-8.  Each front cover's bytes go to <file>.cover.
 # Usage: make-fixtures.sh FOLDER
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 out=${1:?folder}
 python=/usr/bin/python3
 rm -rf "$out"
@@ -123,3 +124,12 @@ with open("manifest.txt", "w", encoding="utf-8") as manifest:
             with open(name + ".cover", "wb") as cover:
                 cover.write(fronts[0].data)
 PY
+
+# The other formats: sox makes the tones, each format's own tool encodes them, and
+# tag-fixtures.py tags them with mutagen and adds what mutagen reads back to the manifest.
+sox -n -r 44100 -c 2 -b 16 stereo-44k.wav synth 2 sine 440 vol 0.5
+sox -n -r 48000 -c 1 -b 24 mono-48k.wav synth 1.5 sine 440 vol 0.5
+flac --silent -o stereo-44k.flac stereo-44k.wav
+flac --silent -o mono-48k.flac mono-48k.wav
+"$python" "$here/tag-fixtures.py"
+rm -f stereo-44k.wav mono-48k.wav

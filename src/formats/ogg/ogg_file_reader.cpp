@@ -1,0 +1,131 @@
+#include "formats/ogg/ogg_file_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "formats/base64_bytes.h"
+#include "formats/ogg/ogg_packet_stream.h"
+#include "formats/text_fields.h"
+#include "formats/vorbis_comments/vorbis_comment_reader.h"
+
+namespace {
+
+// The last page starts within this much of the end: a page is at most 65,307 bytes.
+constexpr size_t kLastPageWindow = 65536 + 27 + 255;
+constexpr uint64_t kNoGranule = ~0ull;
+constexpr long kOpusRate = 48000;
+
+enum class Codec { Other, Vorbis, Opus };
+
+uint32_t LittleEndian32(const uint8_t* bytes) noexcept {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+class OggFileReader final : public PictureNotice {
+public:
+    OggFileReader(PrefetchedSource& file, MediaTags& tags)
+        : file_(file), tags_(tags), fields_(tags), packets_(file, file.Size()) {}
+
+    bool Read(uint32_t* error) {
+        if (packets_.Open(0)) ReadHeaders();
+        if (!packets_.Failed() && codec_ != Codec::Other && !ReadLength(error)) return false;
+        *error = packets_.Error();
+        tags_.Picture.FileSize = file_.Size();
+        return !packets_.Failed();
+    }
+
+    // The picture's place and, from its first eight characters, its type.
+    size_t NotePicture(uint32_t size) override {
+        PictureLocation picture;
+        picture.OggBase64 = true;
+        picture.OggPage = packets_.Page().Offset;
+        picture.RawStart = packets_.Position();
+        picture.Size = size;
+        Base64Bytes bytes(packets_, size);
+        uint32_t type = 0;
+        if (bytes.ReadBigEndian32(&type)) {
+            picture.Type = static_cast<uint8_t>(std::min<uint32_t>(type, 255));
+            tags_.OfferPicture(picture);
+        }
+        return static_cast<size_t>(size - bytes.Left());
+    }
+
+private:
+    void ReadHeaders() {
+        uint8_t id[30] = {};
+        const size_t size = packets_.Read(id, sizeof id);
+        if (size >= 16 && std::memcmp(id, "\x01vorbis", 7) == 0) {
+            codec_ = Codec::Vorbis;
+            tags_.Channels = id[11];
+            tags_.SampleRate = static_cast<long>(LittleEndian32(id + 12));
+            nominalBitrate_ = size >= 24 ? static_cast<int32_t>(LittleEndian32(id + 20)) : 0;
+        } else if (size >= 19 && std::memcmp(id, "OpusHead", 8) == 0) {
+            codec_ = Codec::Opus;
+            tags_.Channels = id[9];
+            tags_.SampleRate = kOpusRate;
+            preSkip_ = id[10] | id[11] << 8;
+        } else {
+            AddTagType(tags_.TagTypes, u"Ogg");
+            return;
+        }
+        tags_.Format = codec_ == Codec::Vorbis ? u"Ogg Vorbis" : u"Opus";
+        serial_ = packets_.Page().Serial;
+        if (packets_.NextPacket()) ReadComments();
+        headersEnd_ = packets_.Page().End;
+    }
+
+    void ReadComments() {
+        const bool vorbis = codec_ == Codec::Vorbis;
+        const char* marker = vorbis ? "\x03vorbis" : "OpusTags";
+        const size_t length = vorbis ? 7 : 8;
+        uint8_t bytes[8] = {};
+        if (packets_.Read(bytes, length) < length || std::memcmp(bytes, marker, length) != 0) return;
+        AddTagType(tags_.TagTypes, vorbis ? u"Vorbis" : u"Opus");
+        ReadVorbisComments(packets_, fields_, this);
+        fields_.Finish(VorbisFieldNames());
+    }
+
+    // The granule position of the stream's last page, looked for backwards from the end.
+    bool ReadLength(uint32_t* error) {
+        const uint64_t size = file_.Size();
+        const uint64_t start = size - std::min<uint64_t>(size, kLastPageWindow);
+        FileRegion tail;
+        if (!ReadRegion(file_, start, static_cast<size_t>(size - start), tail, error)) return false;
+        uint64_t granule = kNoGranule;
+        for (size_t at = tail.Bytes.size(); at-- > 0 && granule == kNoGranule;) {
+            OggPage page;
+            if (tail.Bytes[at] == 'O' && ParseOggPage(tail.At(start + at), tail.Bytes.size() - at, start + at, page) &&
+                page.Serial == serial_) {
+                granule = page.Granule;
+            }
+        }
+        SetLength(granule);
+        return true;
+    }
+
+    void SetLength(uint64_t granule) {
+        const uint64_t skipped = codec_ == Codec::Opus ? preSkip_ : 0;
+        if (granule == kNoGranule || granule <= skipped || tags_.SampleRate <= 0) return;
+        tags_.Duration = static_cast<double>(granule - skipped) / tags_.SampleRate;
+        const uint64_t audioBytes = file_.Size() - std::min(file_.Size(), headersEnd_);
+        const double bitrate = nominalBitrate_ > 0 ? nominalBitrate_ / 1000.0 : audioBytes * 8 / tags_.Duration / 1000;
+        tags_.Bitrate = std::lround(bitrate);
+    }
+
+    PrefetchedSource& file_;
+    MediaTags& tags_;
+    TextFields fields_;
+    OggPacketStream packets_;
+    Codec codec_ = Codec::Other;
+    uint32_t serial_ = 0;
+    uint32_t preSkip_ = 0;
+    int32_t nominalBitrate_ = 0;
+    uint64_t headersEnd_ = 0;
+};
+
+}  // namespace
+
+bool ReadOggFile(PrefetchedSource& file, MediaTags& tags, uint32_t* error) {
+    return OggFileReader(file, tags).Read(error);
+}

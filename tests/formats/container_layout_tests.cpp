@@ -1,0 +1,70 @@
+// Layouts of FLAC, Ogg, RIFF, AIFF, MP4 and ASF files that the tools at hand do not write,
+// built here or made from the reference files: the format is known by its bytes alone.
+#include <gtest/gtest.h>
+
+#include "format_test_files.h"
+
+namespace {
+
+Bytes LittleEndian(uint32_t value, int count) {
+    Bytes bytes;
+    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+    return bytes;
+}
+
+Bytes FlacBlock(unsigned char type, const Bytes& body, bool last = false) {
+    return Bytes{static_cast<unsigned char>(type | (last ? 0x80 : 0))} + BigEndian(static_cast<uint32_t>(body.size()), 3) +
+           body;
+}
+
+// 44.1 kHz stereo, 16 bits, with the given count of samples.
+Bytes StreamInfo(uint32_t samples) {
+    return Bytes(10, 0) + Bytes{0x0A, 0xC4, 0x42, 0xF0} + BigEndian(samples, 4) + Bytes(16, 0);
+}
+
+Bytes VorbisComments(const std::vector<std::string>& fields) {
+    Bytes bytes = LittleEndian(6, 4) + BytesOf("vendor") + LittleEndian(static_cast<uint32_t>(fields.size()), 4);
+    for (const std::string& field : fields) bytes = bytes + LittleEndian(static_cast<uint32_t>(field.size()), 4) + BytesOf(field);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
+    const Bytes flac = FormatFixtureBytes("stereo-44k.flac");
+    ASSERT_FALSE(flac.empty());
+    const MediaTags tags = ReadMedia(Tag(3, TextFrame(3, "TIT2", "ID3 title") + Bytes(20000, 0)) + flac);
+    EXPECT_EQ(tags.Format, u"FLAC");
+    EXPECT_EQ(tags.Title, u"Gr\u00FC\u00DFe, \u2603");
+    EXPECT_EQ(tags.SampleRate, 44100);
+    EXPECT_NEAR(tags.Duration, 2.0, 1e-9);
+}
+
+TEST(ContainerLayouts, FlacWithoutASampleCountGuessesNoLength) {
+    const Bytes comments = VorbisComments({"title=one", "TITLE=two", "noequals", "TrackNumber=7/9", "x=" + std::string(3, '\xFF')});
+    const Bytes file = BytesOf("fLaC") + FlacBlock(0, StreamInfo(0)) + FlacBlock(4, comments, true) + Bytes(5000, 0x55);
+    const MediaTags tags = ReadMedia(file);
+    EXPECT_EQ(tags.Format, u"FLAC");
+    EXPECT_EQ(tags.SampleRate, 44100);
+    EXPECT_EQ(tags.Channels, 2);
+    EXPECT_EQ(tags.Duration, 0.0);
+    EXPECT_EQ(tags.Bitrate, 0);
+    EXPECT_EQ(tags.Title, u"one; two");
+    EXPECT_EQ(tags.Track, 7);
+    EXPECT_EQ(tags.TrackCount, 9);
+    EXPECT_EQ(TextOf(tags, u"tItLe"), u"one; two");
+    EXPECT_EQ(TextOf(tags, u"X"), u"\uFFFD\uFFFD\uFFFD");
+}
+
+TEST(ContainerLayouts, AFlacPictureThatRunsPastItsBlockIsNotCopied) {
+    const Bytes picture = BigEndian(3, 4) + BigEndian(9, 4) + BytesOf("image/png") + BigEndian(0, 4) + Bytes(16, 0) +
+                          BigEndian(1000, 4) + Bytes(10, 7);
+    const Bytes file = BytesOf("fLaC") + FlacBlock(0, StreamInfo(44100)) + FlacBlock(6, picture, true) + Bytes(100, 0);
+    const MediaTags tags = ReadMedia(file);
+    EXPECT_TRUE(tags.HasPicture());
+    Bytes image;
+    EXPECT_FALSE(CopyPictureBytes(file, tags, image));
+    // The block's declared size past the end of the file ends the walk, not the reading.
+    const Bytes cut = BytesOf("fLaC") + FlacBlock(0, StreamInfo(44100)) + Bytes{0x84, 0x7F, 0xFF, 0xFF} + Bytes(8, 0);
+    EXPECT_EQ(ReadMedia(cut).SampleRate, 44100);
+}
