@@ -28,6 +28,18 @@ Bytes VorbisComments(const std::vector<std::string>& fields) {
     return bytes;
 }
 
+// One Ogg page of a stream holding the packets given, each under 255 bytes.
+Bytes OggPage(unsigned char flags, uint64_t granule, const std::vector<Bytes>& packets) {
+    Bytes lacing, body;
+    for (const Bytes& packet : packets) {
+        lacing.push_back(static_cast<unsigned char>(packet.size()));
+        body = body + packet;
+    }
+    return BytesOf("OggS") + Bytes{0, flags} + LittleEndian(static_cast<uint32_t>(granule), 4) +
+           LittleEndian(static_cast<uint32_t>(granule >> 32), 4) + LittleEndian(7, 4) + LittleEndian(0, 4) +
+           LittleEndian(0, 4) + Bytes{static_cast<unsigned char>(packets.size())} + lacing + body;
+}
+
 }  // namespace
 
 TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
@@ -67,4 +79,32 @@ TEST(ContainerLayouts, AFlacPictureThatRunsPastItsBlockIsNotCopied) {
     // The block's declared size past the end of the file ends the walk, not the reading.
     const Bytes cut = BytesOf("fLaC") + FlacBlock(0, StreamInfo(44100)) + Bytes{0x84, 0x7F, 0xFF, 0xFF} + Bytes(8, 0);
     EXPECT_EQ(ReadMedia(cut).SampleRate, 44100);
+}
+
+TEST(ContainerLayouts, AnOggStreamOfAnotherCodecSaysSoAndGivesNoLength) {
+    const Bytes file = OggPage(2, 0, {BytesOf("\x80theora") + Bytes(30, 1)}) +
+                       OggPage(0, 0, {BytesOf("\x81theora") + VorbisComments({"TITLE=no"})}) +
+                       OggPage(4, 48000, {Bytes(100, 0)});
+    const MediaTags tags = ReadMedia(file);
+    EXPECT_EQ(tags.Format, u"");
+    EXPECT_EQ(tags.TagTypes, u"Ogg");
+    EXPECT_EQ(tags.Duration, 0.0);
+    EXPECT_EQ(tags.Title, u"");
+}
+
+TEST(ContainerLayouts, AnOggCommentHeaderIsReadAcrossPages) {
+    const Bytes id = BytesOf("OpusHead") + Bytes{1, 2, 0x38, 0x01} + LittleEndian(44100, 4) + Bytes{0, 0, 0};
+    const Bytes comments = BytesOf("OpusTags") + VorbisComments({"X=" + std::string(600, 'x'), "TITLE=across"});
+    // 255 bytes a page, each page after the first continuing the packet.
+    Bytes pages;
+    for (size_t at = 0; at < comments.size(); at += 255) {
+        const size_t end = std::min(comments.size(), at + 255);
+        pages = pages + OggPage(at == 0 ? 0 : 1, ~0ull, {Bytes(comments.begin() + at, comments.begin() + end)});
+    }
+    const MediaTags tags = ReadMedia(OggPage(2, 0, {id}) + pages + OggPage(4, 48000 + 312, {Bytes(50, 0)}));
+    EXPECT_EQ(tags.Format, u"Opus");
+    EXPECT_EQ(tags.Title, u"across");
+    EXPECT_EQ(TextOf(tags, u"X"), std::u16string(600, u'x'));
+    EXPECT_NEAR(tags.Duration, 1.0, 1e-9);
+    EXPECT_EQ(tags.Channels, 2);
 }

@@ -131,5 +131,7 @@ sox -n -r 44100 -c 2 -b 16 stereo-44k.wav synth 2 sine 440 vol 0.5
 sox -n -r 48000 -c 1 -b 24 mono-48k.wav synth 1.5 sine 440 vol 0.5
 flac --silent -o stereo-44k.flac stereo-44k.wav
 flac --silent -o mono-48k.flac mono-48k.wav
+oggenc --quiet -o stereo-44k.ogg stereo-44k.wav
+opusenc --quiet mono-48k.wav mono-48k.opus
 "$python" "$here/tag-fixtures.py"
 rm -f stereo-44k.wav mono-48k.wav

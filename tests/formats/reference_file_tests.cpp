@@ -66,7 +66,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FormatFixturesNamed()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
-        ASSERT_EQ(manifest_.size(), 7u) << "the fixtures are missing: make-fixtures.sh did not run";
+        ASSERT_EQ(manifest_.size(), 9u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
     Manifest manifest_;
 };
@@ -104,7 +104,9 @@ TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
                  {"cbr-mono-22k.mp3", u"", false},
                  {"cbr-mono-8k.mp3", u"", false},
                  {"stereo-44k.flac", u"FLAC", true},
-                 {"mono-48k.flac", u"FLAC", false}};
+                 {"mono-48k.flac", u"FLAC", false},
+                 {"stereo-44k.ogg", u"Vorbis", true},
+                 {"mono-48k.opus", u"Opus", false}};
     for (const auto& file : files) {
         SCOPED_TRACE(file.File);
         const Bytes bytes = FormatFixtureBytes(file.File);

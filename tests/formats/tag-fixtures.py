@@ -1,7 +1,11 @@
 # Tags the reference files of the formats other than MP3 with mutagen, then reads back what
 # mutagen makes of them and appends it to manifest.txt ("file<TAB>property<TAB>value"), the
 # front cover's bytes to <file>.cover.  Runs in the fixtures' folder.
+import base64
+
 from mutagen.flac import FLAC, Picture
+from mutagen.oggopus import OggOpus
+from mutagen.oggvorbis import OggVorbis
 
 PNG = b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4
 JPEG = b"\xff\xd8\xff\xe0" + b"jpeg bytes " * 40
@@ -31,12 +35,27 @@ def tag_flac(name):
     return PNG
 
 
+# The same comments in Ogg, the pictures as base64 METADATA_BLOCK_PICTURE fields; the front
+# cover is large enough that the comment header spans several pages.
+def tag_ogg(name, cls):
+    audio = cls(name)
+    for key, value in VORBIS.items():
+        audio[key] = value
+    cover = PNG * 12
+    pictures = [flac_picture(4, JPEG, "image/jpeg"), flac_picture(3, cover, "image/png")]
+    audio["METADATA_BLOCK_PICTURE"] = [base64.b64encode(p.write()).decode("ascii") for p in pictures]
+    audio.save()
+    return cover
+
+
 def write_manifest(manifest, name, info, fields, cover):
     def put(key, value):
         manifest.write(f"{name}\t{key}\t{value}\n")
     put("Duration", f"{info.length:.6f}")
-    put("Bitrate", round(info.bitrate / 1000))
-    put("SampleRate", info.sample_rate)
+    # mutagen gives Opus no bitrate, and no rate but the 48 kHz every decoder plays at.
+    if hasattr(info, "bitrate"):
+        put("Bitrate", round(info.bitrate / 1000))
+    put("SampleRate", getattr(info, "sample_rate", 48000))
     put("Channels", info.channels)
     for key, value in fields.items():
         put(key, value)
@@ -72,4 +91,11 @@ with open("manifest.txt", "a", encoding="utf-8") as manifest:
         audio = FLAC(name)
         fields = vorbis_fields(audio.tags) if cover else {}
         fields.update({"Format": "FLAC", "TagTypes": "FLAC" if audio.tags is not None else ""})
+        write_manifest(manifest, name, audio.info, fields, cover)
+    for name, cls, fmt, tag_type in [("stereo-44k.ogg", OggVorbis, "Ogg Vorbis", "Vorbis"),
+                                     ("mono-48k.opus", OggOpus, "Opus", "Opus")]:
+        cover = tag_ogg(name, cls) if cls is OggVorbis else None
+        audio = cls(name)
+        fields = vorbis_fields(audio.tags) if cover else {}
+        fields.update({"Format": fmt, "TagTypes": tag_type})
         write_manifest(manifest, name, audio.info, fields, cover)
