@@ -7,6 +7,7 @@
 #include "formats/media_file_reader.h"
 #include "formats/ogg/ogg_file_reader.h"
 #include "formats/ogg/ogg_picture_copy.h"
+#include "formats/riff/chunk_file_reader.h"
 
 namespace {
 
@@ -41,9 +42,12 @@ bool RecognizeFormat(PrefetchedSource& file, RecognizedFormat& format, uint32_t*
         uint64_t Offset;
         const char* Marker;
         MediaFormat Format;
-    } markers[] = {{0, "fLaC", MediaFormat::Flac}, {0, "OggS", MediaFormat::Ogg}};
+        const char* Second;  // at 8, when not null
+    } markers[] = {{0, "fLaC", MediaFormat::Flac, nullptr}, {0, "OggS", MediaFormat::Ogg, nullptr},
+                   {0, "RIFF", MediaFormat::Wav, "WAVE"}, {0, "FORM", MediaFormat::Aiff, "AIFF"},
+                   {0, "FORM", MediaFormat::Aiff, "AIFC"}};
     for (const auto& marker : markers) {
-        if (HasAt(head, marker.Offset, marker.Marker)) {
+        if (HasAt(head, marker.Offset, marker.Marker) && (marker.Second == nullptr || HasAt(head, 8, marker.Second))) {
             format.Format = marker.Format;
             return true;
         }
@@ -64,6 +68,12 @@ bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
                 break;
             case MediaFormat::Ogg:
                 read = ReadOggFile(source, out, error);
+                break;
+            case MediaFormat::Wav:
+                read = ReadWavFile(source, out, error);
+                break;
+            case MediaFormat::Aiff:
+                read = ReadAiffFile(source, out, error);
                 break;
             default:
                 read = ReadMp3File(source, out, error);

@@ -108,3 +108,23 @@ TEST(ContainerLayouts, AnOggCommentHeaderIsReadAcrossPages) {
     EXPECT_NEAR(tags.Duration, 1.0, 1e-9);
     EXPECT_EQ(tags.Channels, 2);
 }
+
+TEST(ContainerLayouts, WavChunksArePaddedAndASizePastTheEndIsTheFilesSize) {
+    auto chunk = [](const std::string& id, const Bytes& body) {
+        return BytesOf(id) + LittleEndian(static_cast<uint32_t>(body.size()), 4) + body +
+               (body.size() % 2 ? Bytes{0} : Bytes{});
+    };
+    // 8 kHz mono 8-bit PCM; an odd INFO text and its pad byte; data that says 4 GB.
+    const Bytes format = LittleEndian(1, 2) + LittleEndian(1, 2) + LittleEndian(8000, 4) + LittleEndian(8000, 4) +
+                         LittleEndian(1, 2) + LittleEndian(8, 2);
+    const Bytes info = BytesOf("INFO") + chunk("INAM", BytesOf("Odd")) + chunk("IART", BytesOf("Caf\xE9"));
+    const Bytes file = BytesOf("RIFF") + LittleEndian(0xFFFFFFFF, 4) + BytesOf("WAVE") + chunk("fmt ", format) +
+                       chunk("LIST", info) + BytesOf("data") + LittleEndian(0xFFFFFFF0, 4) + Bytes(4000, 0x80);
+    const MediaTags tags = ReadMedia(file);
+    EXPECT_EQ(tags.Format, u"WAV");
+    EXPECT_EQ(tags.Title, u"Odd");
+    EXPECT_EQ(tags.Artist, u"Caf\u00E9");
+    EXPECT_EQ(tags.TagTypes, u"RIFF INFO");
+    EXPECT_NEAR(tags.Duration, 0.5, 1e-9);
+    EXPECT_EQ(tags.Bitrate, 64);
+}

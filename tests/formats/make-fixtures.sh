@@ -132,6 +132,14 @@ sox -n -r 48000 -c 1 -b 24 mono-48k.wav synth 1.5 sine 440 vol 0.5
 flac --silent -o stereo-44k.flac stereo-44k.wav
 flac --silent -o mono-48k.flac mono-48k.wav
 oggenc --quiet -o stereo-44k.ogg stereo-44k.wav
+sox -n -r 44100 -c 2 -b 16 stereo-44k-id3.wav synth 0.5 sine 440 vol 0.5
+sox -n -r 22050 -c 1 -b 16 mono-22k.wav synth 1 sine 440 vol 0.5
+ffmpeg -loglevel error -i mono-22k.wav -metadata title="Info Title" -metadata artist="Info Artist" \
+    -metadata album="Info Album" -metadata comment="Info comment" -metadata genre="Jazz" -metadata date="1999" \
+    -metadata track="4" -c copy mono-22k-info.wav
+cp mono-22k-info.wav mono-22k-info-id3.wav
+sox stereo-44k-id3.wav stereo-44k.aiff
+sox mono-48k.wav -e signed-integer -b 16 mono-48k.aifc trim 0 0.5
 opusenc --quiet mono-48k.wav mono-48k.opus
 "$python" "$here/tag-fixtures.py"
-rm -f stereo-44k.wav mono-48k.wav
+rm -f stereo-44k.wav mono-48k.wav mono-22k.wav

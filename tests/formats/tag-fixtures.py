@@ -2,10 +2,15 @@
 # mutagen makes of them and appends it to manifest.txt ("file<TAB>property<TAB>value"), the
 # front cover's bytes to <file>.cover.  Runs in the fixtures' folder.
 import base64
+import json
+import subprocess
 
+from mutagen.aiff import AIFF
 from mutagen.flac import FLAC, Picture
+from mutagen.id3 import APIC, COMM, TALB, TCON, TDRC, TIT2, TPE1, TPOS, TRCK
 from mutagen.oggopus import OggOpus
 from mutagen.oggvorbis import OggVorbis
+from mutagen.wave import WAVE
 
 PNG = b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4
 JPEG = b"\xff\xd8\xff\xe0" + b"jpeg bytes " * 40
@@ -46,6 +51,51 @@ def tag_ogg(name, cls):
     audio["METADATA_BLOCK_PICTURE"] = [base64.b64encode(p.write()).decode("ascii") for p in pictures]
     audio.save()
     return cover
+
+
+# An ID3v2.3 chunk in WAV and AIFF, with a picture; only a title where INFO is there too.
+def tag_id3_chunk(name, cls, title_only=False):
+    audio = cls(name)
+    audio.add_tags()
+    frames = [TIT2(encoding=1, text="Chunk title")]
+    if not title_only:
+        frames += [TPE1(encoding=1, text="Chunk Artist"), TALB(encoding=3, text="Chunk Album"),
+                   TCON(encoding=0, text="(8)"), TDRC(encoding=0, text="2012"), TRCK(encoding=0, text="2/9"),
+                   TPOS(encoding=0, text="1"), COMM(encoding=1, lang="eng", desc="", text="chunk comment"),
+                   APIC(encoding=0, mime="image/jpeg", type=3, desc="", data=JPEG)]
+    for frame in frames:
+        audio.tags.add(frame)
+    audio.tags.update_to_v23()
+    audio.save(v2_version=3)
+    return None if title_only else JPEG
+
+
+def id3_fields(tags):
+    fields = {}
+    for prop, frame_id in {"Title": "TIT2", "Artist": "TPE1", "Album": "TALB"}.items():
+        if frame_id in tags:
+            fields[prop] = "; ".join(str(t) for t in tags[frame_id].text)
+    if "TCON" in tags:
+        fields["Genre"] = "; ".join(tags["TCON"].genres)
+    if "TDRC" in tags:
+        fields["Year"] = str(tags["TDRC"].text[0])[:4]
+    for frame_id, prop in [("TRCK", "Track"), ("TPOS", "Disc")]:
+        if frame_id in tags:
+            parts = str(tags[frame_id].text[0]).split("/")
+            fields[prop], fields[prop + "Count"] = parts[0], parts[1] if len(parts) > 1 else "0"
+    comments = tags.getall("COMM")
+    if comments:
+        fields["Comment"] = comments[0].text[0]
+    return fields
+
+
+# What ffprobe reads back of the INFO chunk that ffmpeg wrote (mutagen does not read INFO).
+def info_fields(name):
+    probe = subprocess.run(["ffprobe", "-v", "error", "-show_format", "-of", "json", name], check=True,
+                           capture_output=True, text=True)
+    tags = json.loads(probe.stdout)["format"]["tags"]
+    return {"Title": tags["title"], "Artist": tags["artist"], "Album": tags["album"], "Comment": tags["comment"],
+            "Genre": tags["genre"], "Year": tags["date"], "Track": tags["track"], "Text:ISFT": tags["encoder"]}
 
 
 def write_manifest(manifest, name, info, fields, cover):
@@ -99,3 +149,16 @@ with open("manifest.txt", "a", encoding="utf-8") as manifest:
         fields = vorbis_fields(audio.tags) if cover else {}
         fields.update({"Format": fmt, "TagTypes": tag_type})
         write_manifest(manifest, name, audio.info, fields, cover)
+
+    for name, cls, fmt in [("stereo-44k-id3.wav", WAVE, "WAV"), ("stereo-44k.aiff", AIFF, "AIFF")]:
+        cover = tag_id3_chunk(name, cls)
+        audio = cls(name)
+        fields = id3_fields(audio.tags)
+        fields.update({"Format": fmt, "TagTypes": "ID3v2.3"})
+        write_manifest(manifest, name, audio.info, fields, cover)
+    fields = info_fields("mono-22k-info.wav")
+    tag_id3_chunk("mono-22k-info-id3.wav", WAVE, title_only=True)
+    both = dict(fields, Title=WAVE("mono-22k-info-id3.wav").tags["TIT2"].text[0], TagTypes="RIFF INFO ID3v2.3")
+    for name, values in [("mono-22k-info.wav", dict(fields, TagTypes="RIFF INFO")), ("mono-22k-info-id3.wav", both)]:
+        write_manifest(manifest, name, WAVE(name).info, dict(values, Format="WAV"), None)
+    write_manifest(manifest, "mono-48k.aifc", AIFF("mono-48k.aifc").info, {"Format": "AIFF", "TagTypes": ""}, None)
