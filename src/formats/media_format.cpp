@@ -5,6 +5,7 @@
 #include "formats/flac/flac_file_reader.h"
 #include "formats/id3v2_header.h"
 #include "formats/media_file_reader.h"
+#include "formats/mp4/mp4_file_reader.h"
 #include "formats/ogg/ogg_file_reader.h"
 #include "formats/ogg/ogg_picture_copy.h"
 #include "formats/riff/chunk_file_reader.h"
@@ -45,7 +46,7 @@ bool RecognizeFormat(PrefetchedSource& file, RecognizedFormat& format, uint32_t*
         const char* Second;  // at 8, when not null
     } markers[] = {{0, "fLaC", MediaFormat::Flac, nullptr}, {0, "OggS", MediaFormat::Ogg, nullptr},
                    {0, "RIFF", MediaFormat::Wav, "WAVE"}, {0, "FORM", MediaFormat::Aiff, "AIFF"},
-                   {0, "FORM", MediaFormat::Aiff, "AIFC"}};
+                   {0, "FORM", MediaFormat::Aiff, "AIFC"}, {4, "ftyp", MediaFormat::Mp4, nullptr}};
     for (const auto& marker : markers) {
         if (HasAt(head, marker.Offset, marker.Marker) && (marker.Second == nullptr || HasAt(head, 8, marker.Second))) {
             format.Format = marker.Format;
@@ -74,6 +75,9 @@ bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
                 break;
             case MediaFormat::Aiff:
                 read = ReadAiffFile(source, out, error);
+                break;
+            case MediaFormat::Mp4:
+                read = ReadMp4File(source, out, error);
                 break;
             default:
                 read = ReadMp3File(source, out, error);

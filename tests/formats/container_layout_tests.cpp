@@ -2,6 +2,8 @@
 // built here or made from the reference files: the format is known by its bytes alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "format_test_files.h"
 
 namespace {
@@ -127,4 +129,44 @@ TEST(ContainerLayouts, WavChunksArePaddedAndASizePastTheEndIsTheFilesSize) {
     EXPECT_EQ(tags.TagTypes, u"RIFF INFO");
     EXPECT_NEAR(tags.Duration, 0.5, 1e-9);
     EXPECT_EQ(tags.Bitrate, 64);
+}
+
+TEST(ContainerLayouts, Mp4With64BitSizesAndItsMovieAfterTheMediaData) {
+    const Bytes original = FormatFixtureBytes("stereo-44k-aac.m4a");
+    const Bytes mdat = BytesOf("mdat");
+    const auto found = std::search(original.begin(), original.end(), mdat.begin(), mdat.end());
+    ASSERT_NE(found, original.end());
+    const size_t at = static_cast<size_t>(found - original.begin()) - 4;
+    const uint32_t size = static_cast<uint32_t>(original[at] << 24 | original[at + 1] << 16 | original[at + 2] << 8 |
+                                                original[at + 3]);
+    const Bytes file = Bytes(original.begin(), original.begin() + at) + BigEndian(1, 4) + mdat + BigEndian(0, 4) +
+                       BigEndian(size + 8, 4) + Bytes(original.begin() + at + 8, original.end());
+    const MediaTags before = ReadMedia(original), after = ReadMedia(file);
+    EXPECT_EQ(after.Title, u"MP4 title");
+    EXPECT_EQ(after.Duration, before.Duration);
+    EXPECT_NEAR(after.Bitrate, before.Bitrate, 1);
+    Bytes image;
+    EXPECT_TRUE(CopyPictureBytes(file, after, image));
+    EXPECT_EQ(image, FormatFixtureBytes("stereo-44k-aac.m4a.cover"));
+}
+
+TEST(ContainerLayouts, Mp4GenreNumbersAndBoxesNestedPastTheDepth) {
+    auto box = [](const std::string& type, const Bytes& body) {
+        return BigEndian(static_cast<uint32_t>(body.size() + 8), 4) + BytesOf(type) + body;
+    };
+    auto data = [&](uint32_t type, const Bytes& value) { return box("data", BigEndian(type, 4) + Bytes(4, 0) + value); };
+    const Bytes items = box("ilst", box("gnre", data(0, Bytes{0, 18})) + box("trkn", data(0, Bytes{0, 0, 0, 4, 0, 0})) +
+                                        box("\xA9nam", data(1, BytesOf("ok"))));
+    const Bytes moov = box("moov", box("udta", box("meta", Bytes(4, 0) + items)));
+    MediaTags tags = ReadMedia(box("ftyp", BytesOf("M4A ")) + moov);
+    EXPECT_EQ(tags.Format, u"MP4");
+    EXPECT_EQ(tags.Genre, u"Rock");
+    EXPECT_EQ(tags.Track, 4);
+    EXPECT_EQ(tags.TrackCount, 0);
+    EXPECT_EQ(tags.Title, u"ok");
+    Bytes nested = moov;
+    for (int i = 0; i < 2000; ++i) nested = box(i % 2 ? "moov" : "udta", nested);
+    tags = ReadMedia(box("ftyp", BytesOf("M4A ")) + nested);
+    EXPECT_EQ(tags.Format, u"MP4");
+    EXPECT_EQ(tags.Title, u"");
 }

@@ -139,6 +139,8 @@ ffmpeg -loglevel error -i mono-22k.wav -metadata title="Info Title" -metadata ar
     -metadata track="4" -c copy mono-22k-info.wav
 cp mono-22k-info.wav mono-22k-info-id3.wav
 sox stereo-44k-id3.wav stereo-44k.aiff
+ffmpeg -loglevel error -i stereo-44k-id3.wav -c:a aac -b:a 96k stereo-44k-aac.m4a
+ffmpeg -loglevel error -i mono-22k.wav -c:a alac mono-22k-alac.m4a
 sox mono-48k.wav -e signed-integer -b 16 mono-48k.aifc trim 0 0.5
 opusenc --quiet mono-48k.wav mono-48k.opus
 "$python" "$here/tag-fixtures.py"

@@ -47,7 +47,9 @@ std::u16string PropertyOf(const MediaTags& tags, const std::string& name) {
         {"DiscCount", DecimalText(tags.DiscCount)}, {"Bitrate", DecimalText(tags.Bitrate)},
         {"SampleRate", DecimalText(tags.SampleRate)}, {"Channels", DecimalText(tags.Channels)},
         {"TagTypes", tags.TagTypes}, {"Format", tags.Format}};
-    if (name.compare(0, 5, "Text:") == 0) return TextOf(tags, std::u16string(name.begin() + 5, name.end()));
+    if (name.compare(0, 5, "Text:") == 0) {
+        return TextOf(tags, DecodeUtf8(reinterpret_cast<const uint8_t*>(name.data()) + 5, name.size() - 5));
+    }
     return properties.count(name) ? properties.at(name) : u"(unknown property)";
 }
 
@@ -66,7 +68,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FormatFixturesNamed()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
-        ASSERT_EQ(manifest_.size(), 14u) << "the fixtures are missing: make-fixtures.sh did not run";
+        ASSERT_EQ(manifest_.size(), 16u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
     Manifest manifest_;
 };
@@ -109,7 +111,9 @@ TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
                  {"mono-48k.opus", u"Opus", false},
                  {"stereo-44k-id3.wav", u"ID3v2.3", true},
                  {"stereo-44k.aiff", u"ID3v2.3", true},
-                 {"mono-22k-info-id3.wav", u"RIFF INFO ID3v2.3", false}};
+                 {"mono-22k-info-id3.wav", u"RIFF INFO ID3v2.3", false},
+                 {"stereo-44k-aac.m4a", u"MP4", true},
+                 {"mono-22k-alac.m4a", u"MP4", false}};
     for (const auto& file : files) {
         SCOPED_TRACE(file.File);
         const Bytes bytes = FormatFixtureBytes(file.File);

@@ -7,6 +7,7 @@ import subprocess
 
 from mutagen.aiff import AIFF
 from mutagen.flac import FLAC, Picture
+from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
 from mutagen.id3 import APIC, COMM, TALB, TCON, TDRC, TIT2, TPE1, TPOS, TRCK
 from mutagen.oggopus import OggOpus
 from mutagen.oggvorbis import OggVorbis
@@ -98,6 +99,34 @@ def info_fields(name):
             "Genre": tags["genre"], "Year": tags["date"], "Track": tags["track"], "Text:ISFT": tags["encoder"]}
 
 
+# MP4 items: every property, a freeform item, a number item; two covers, the PNG first.
+MP4_ITEMS = {"\xa9nam": "MP4 title", "\xa9ART": ["Artist One", "Artist Two"], "\xa9alb": "Album ∞",
+             "aART": "Album Artist", "\xa9wrt": "Composer", "\xa9cmt": "MP4 comment", "\xa9gen": "Ambient",
+             "\xa9day": "2019-06-01T00:00:00Z", "trkn": [(5, 11)], "disk": [(2, 3)], "\xa9lyr": "lyrics",
+             "tmpo": [96], "----:com.apple.iTunes:MusicBrainz Album Id": MP4FreeForm(b"a1b2c3")}
+
+
+def tag_mp4(name):
+    audio = MP4(name)
+    audio.update(MP4_ITEMS)
+    audio["covr"] = [MP4Cover(PNG, imageformat=MP4Cover.FORMAT_PNG), MP4Cover(JPEG, imageformat=MP4Cover.FORMAT_JPEG)]
+    audio.save()
+    return PNG
+
+
+def mp4_fields(tags):
+    def get(key):
+        return "; ".join(str(v) for v in tags[key])
+    fields = {"Title": get("\xa9nam"), "Artist": get("\xa9ART"), "Album": get("\xa9alb"), "AlbumArtist": get("aART"),
+              "Composer": get("\xa9wrt"), "Comment": get("\xa9cmt"), "Genre": get("\xa9gen"),
+              "Year": get("\xa9day")[:4], "Track": tags["trkn"][0][0], "TrackCount": tags["trkn"][0][1],
+              "Disc": tags["disk"][0][0], "DiscCount": tags["disk"][0][1], "Text:\xa9lyr": get("\xa9lyr"),
+              "Text:\xa9TOO": get("\xa9too"), "Text:tmpo": get("tmpo")}
+    key = "----:com.apple.iTunes:MusicBrainz Album Id"
+    fields["Text:" + key] = bytes(tags[key][0]).decode("utf-8")
+    return fields
+
+
 def write_manifest(manifest, name, info, fields, cover):
     def put(key, value):
         manifest.write(f"{name}\t{key}\t{value}\n")
@@ -162,3 +191,9 @@ with open("manifest.txt", "a", encoding="utf-8") as manifest:
     for name, values in [("mono-22k-info.wav", dict(fields, TagTypes="RIFF INFO")), ("mono-22k-info-id3.wav", both)]:
         write_manifest(manifest, name, WAVE(name).info, dict(values, Format="WAV"), None)
     write_manifest(manifest, "mono-48k.aifc", AIFF("mono-48k.aifc").info, {"Format": "AIFF", "TagTypes": ""}, None)
+    for name in ["stereo-44k-aac.m4a", "mono-22k-alac.m4a"]:
+        cover = tag_mp4(name) if "aac" in name else None
+        audio = MP4(name)
+        fields = mp4_fields(audio.tags) if cover else {"Text:\xa9too": audio.tags["\xa9too"][0]}
+        fields.update({"Format": "MP4", "TagTypes": "MP4"})
+        write_manifest(manifest, name, audio.info, fields, cover)
