@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "formats/asf/asf_file_reader.h"
 #include "formats/flac/flac_file_reader.h"
 #include "formats/id3v2_header.h"
 #include "formats/media_file_reader.h"
@@ -47,6 +48,10 @@ bool RecognizeFormat(PrefetchedSource& file, RecognizedFormat& format, uint32_t*
     } markers[] = {{0, "fLaC", MediaFormat::Flac, nullptr}, {0, "OggS", MediaFormat::Ogg, nullptr},
                    {0, "RIFF", MediaFormat::Wav, "WAVE"}, {0, "FORM", MediaFormat::Aiff, "AIFF"},
                    {0, "FORM", MediaFormat::Aiff, "AIFC"}, {4, "ftyp", MediaFormat::Mp4, nullptr}};
+    if (head.Covers(0, 16) && std::memcmp(head.Bytes.data(), kAsfHeaderGuid, 16) == 0) {
+        format.Format = MediaFormat::Asf;
+        return true;
+    }
     for (const auto& marker : markers) {
         if (HasAt(head, marker.Offset, marker.Marker) && (marker.Second == nullptr || HasAt(head, 8, marker.Second))) {
             format.Format = marker.Format;
@@ -78,6 +83,9 @@ bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
                 break;
             case MediaFormat::Mp4:
                 read = ReadMp4File(source, out, error);
+                break;
+            case MediaFormat::Asf:
+                read = ReadAsfFile(source, out, error);
                 break;
             default:
                 read = ReadMp3File(source, out, error);

@@ -27,6 +27,7 @@ public:
 
     // A value of key, after those it already has; an empty value is dropped.
     void Add(const std::u16string& key, const std::u16string& value);
+    bool Empty() const noexcept { return values_ == 0; }
     // Enough kept: the rest of the tags is passed over.
     bool Full() const noexcept { return values_ >= kMostValues || characters_ >= kMostCharacters; }
     // The properties from the kept texts.

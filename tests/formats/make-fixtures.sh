@@ -141,6 +141,8 @@ cp mono-22k-info.wav mono-22k-info-id3.wav
 sox stereo-44k-id3.wav stereo-44k.aiff
 ffmpeg -loglevel error -i stereo-44k-id3.wav -c:a aac -b:a 96k stereo-44k-aac.m4a
 ffmpeg -loglevel error -i mono-22k.wav -c:a alac mono-22k-alac.m4a
+ffmpeg -loglevel error -i stereo-44k-id3.wav -c:a wmav2 -b:a 64k stereo-44k.wma
+ffmpeg -loglevel error -i mono-22k.wav -c:a wmav2 -b:a 32k mono-22k.wma
 sox mono-48k.wav -e signed-integer -b 16 mono-48k.aifc trim 0 0.5
 opusenc --quiet mono-48k.wav mono-48k.opus
 "$python" "$here/tag-fixtures.py"

@@ -68,7 +68,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FormatFixturesNamed()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
-        ASSERT_EQ(manifest_.size(), 16u) << "the fixtures are missing: make-fixtures.sh did not run";
+        ASSERT_EQ(manifest_.size(), 18u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
     Manifest manifest_;
 };
@@ -113,7 +113,9 @@ TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
                  {"stereo-44k.aiff", u"ID3v2.3", true},
                  {"mono-22k-info-id3.wav", u"RIFF INFO ID3v2.3", false},
                  {"stereo-44k-aac.m4a", u"MP4", true},
-                 {"mono-22k-alac.m4a", u"MP4", false}};
+                 {"mono-22k-alac.m4a", u"MP4", false},
+                 {"stereo-44k.wma", u"ASF", true},
+                 {"mono-22k.wma", u"ASF", false}};
     for (const auto& file : files) {
         SCOPED_TRACE(file.File);
         const Bytes bytes = FormatFixtureBytes(file.File);

@@ -5,7 +5,10 @@ import base64
 import json
 import subprocess
 
+import struct
+
 from mutagen.aiff import AIFF
+from mutagen.asf import ASF, ASFByteArrayAttribute, ASFDWordAttribute
 from mutagen.flac import FLAC, Picture
 from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
 from mutagen.id3 import APIC, COMM, TALB, TCON, TDRC, TIT2, TPE1, TPOS, TRCK
@@ -127,6 +130,36 @@ def mp4_fields(tags):
     return fields
 
 
+# ASF: the content description's title and author, extended attributes of text and number
+# types, a WM/Picture (type, length, UTF-16 MIME type and description, image).
+def asf_picture(kind, mime, data):
+    texts = (mime + "\0").encode("utf-16-le") + "cover\0".encode("utf-16-le")
+    return ASFByteArrayAttribute(struct.pack("<BI", kind, len(data)) + texts + data)
+
+
+def tag_asf(name):
+    audio = ASF(name)
+    audio.update({"Title": "WMA title", "Author": "WMA Artist", "Description": "WMA comment",
+                  "WM/AlbumTitle": "WMA Album", "WM/AlbumArtist": "Album Artist", "WM/Composer": "Composer ∂",
+                  "WM/Genre": ["Pop", "Rock"], "WM/Year": "2007", "WM/TrackNumber": [ASFDWordAttribute(7)],
+                  "WM/PartOfSet": "1/2", "WM/Lyrics": "words", "WM/Mood": "bright"})
+    audio["WM/Picture"] = [asf_picture(4, "image/jpeg", JPEG), asf_picture(3, "image/png", PNG)]
+    audio.save()
+    return PNG
+
+
+def asf_fields(tags):
+    def get(key):
+        return "; ".join(str(v) for v in tags[key])
+    fields = {"Title": get("Title"), "Artist": get("Author"), "Comment": get("Description"),
+              "Album": get("WM/AlbumTitle"), "AlbumArtist": get("WM/AlbumArtist"), "Composer": get("WM/Composer"),
+              "Genre": get("WM/Genre"), "Year": get("WM/Year"), "Track": get("WM/TrackNumber"),
+              "Disc": get("WM/PartOfSet").split("/")[0], "DiscCount": get("WM/PartOfSet").split("/")[1]}
+    for key in ("WM/Lyrics", "wm/mood", "WM/EncodingSettings"):
+        fields["Text:" + key] = get(key if key in tags else "WM/Mood")
+    return fields
+
+
 def write_manifest(manifest, name, info, fields, cover):
     def put(key, value):
         manifest.write(f"{name}\t{key}\t{value}\n")
@@ -196,4 +229,10 @@ with open("manifest.txt", "a", encoding="utf-8") as manifest:
         audio = MP4(name)
         fields = mp4_fields(audio.tags) if cover else {"Text:\xa9too": audio.tags["\xa9too"][0]}
         fields.update({"Format": "MP4", "TagTypes": "MP4"})
+        write_manifest(manifest, name, audio.info, fields, cover)
+    for name in ["stereo-44k.wma", "mono-22k.wma"]:
+        cover = tag_asf(name) if name.startswith("stereo") else None
+        audio = ASF(name)
+        fields = asf_fields(audio.tags) if cover else {"Text:WM/EncodingSettings": str(audio.tags["WM/EncodingSettings"][0])}
+        fields.update({"Format": "WMA", "TagTypes": "ASF"})
         write_manifest(manifest, name, audio.info, fields, cover)
