@@ -4,45 +4,9 @@
 
 #include <algorithm>
 
+#include "container_bytes.h"
 #include "format_test_files.h"
 
-namespace {
-
-Bytes LittleEndian(uint32_t value, int count) {
-    Bytes bytes;
-    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
-    return bytes;
-}
-
-Bytes FlacBlock(unsigned char type, const Bytes& body, bool last = false) {
-    return Bytes{static_cast<unsigned char>(type | (last ? 0x80 : 0))} + BigEndian(static_cast<uint32_t>(body.size()), 3) +
-           body;
-}
-
-// 44.1 kHz stereo, 16 bits, with the given count of samples.
-Bytes StreamInfo(uint32_t samples) {
-    return Bytes(10, 0) + Bytes{0x0A, 0xC4, 0x42, 0xF0} + BigEndian(samples, 4) + Bytes(16, 0);
-}
-
-Bytes VorbisComments(const std::vector<std::string>& fields) {
-    Bytes bytes = LittleEndian(6, 4) + BytesOf("vendor") + LittleEndian(static_cast<uint32_t>(fields.size()), 4);
-    for (const std::string& field : fields) bytes = bytes + LittleEndian(static_cast<uint32_t>(field.size()), 4) + BytesOf(field);
-    return bytes;
-}
-
-// One Ogg page of a stream holding the packets given, each under 255 bytes.
-Bytes OggPage(unsigned char flags, uint64_t granule, const std::vector<Bytes>& packets) {
-    Bytes lacing, body;
-    for (const Bytes& packet : packets) {
-        lacing.push_back(static_cast<unsigned char>(packet.size()));
-        body = body + packet;
-    }
-    return BytesOf("OggS") + Bytes{0, flags} + LittleEndian(static_cast<uint32_t>(granule), 4) +
-           LittleEndian(static_cast<uint32_t>(granule >> 32), 4) + LittleEndian(7, 4) + LittleEndian(0, 4) +
-           LittleEndian(0, 4) + Bytes{static_cast<unsigned char>(packets.size())} + lacing + body;
-}
-
-}  // namespace
 
 TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
     const Bytes flac = FormatFixtureBytes("stereo-44k.flac");
@@ -56,7 +20,7 @@ TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
 
 TEST(ContainerLayouts, FlacWithoutASampleCountGuessesNoLength) {
     const Bytes comments = VorbisComments({"title=one", "TITLE=two", "noequals", "TrackNumber=7/9", "x=" + std::string(3, '\xFF')});
-    const Bytes file = BytesOf("fLaC") + FlacBlock(0, StreamInfo(0)) + FlacBlock(4, comments, true) + Bytes(5000, 0x55);
+    const Bytes file = BytesOf("fLaC") + FlacBlock(0, FlacStreamInfo(0)) + FlacBlock(4, comments, true) + Bytes(5000, 0x55);
     const MediaTags tags = ReadMedia(file);
     EXPECT_EQ(tags.Format, u"FLAC");
     EXPECT_EQ(tags.SampleRate, 44100);
@@ -71,15 +35,15 @@ TEST(ContainerLayouts, FlacWithoutASampleCountGuessesNoLength) {
 }
 
 TEST(ContainerLayouts, AFlacPictureThatRunsPastItsBlockIsNotCopied) {
-    const Bytes picture = BigEndian(3, 4) + BigEndian(9, 4) + BytesOf("image/png") + BigEndian(0, 4) + Bytes(16, 0) +
-                          BigEndian(1000, 4) + Bytes(10, 7);
-    const Bytes file = BytesOf("fLaC") + FlacBlock(0, StreamInfo(44100)) + FlacBlock(6, picture, true) + Bytes(100, 0);
+    Bytes picture = FlacPicture(3, Bytes(10, 7));
+    picture[picture.size() - 12] = 0x10;  // says 4,106 bytes
+    const Bytes file = BytesOf("fLaC") + FlacBlock(0, FlacStreamInfo(44100)) + FlacBlock(6, picture, true) + Bytes(100, 0);
     const MediaTags tags = ReadMedia(file);
     EXPECT_TRUE(tags.HasPicture());
     Bytes image;
     EXPECT_FALSE(CopyPictureBytes(file, tags, image));
     // The block's declared size past the end of the file ends the walk, not the reading.
-    const Bytes cut = BytesOf("fLaC") + FlacBlock(0, StreamInfo(44100)) + Bytes{0x84, 0x7F, 0xFF, 0xFF} + Bytes(8, 0);
+    const Bytes cut = BytesOf("fLaC") + FlacBlock(0, FlacStreamInfo(44100)) + Bytes{0x84, 0x7F, 0xFF, 0xFF} + Bytes(8, 0);
     EXPECT_EQ(ReadMedia(cut).SampleRate, 44100);
 }
 
@@ -112,10 +76,7 @@ TEST(ContainerLayouts, AnOggCommentHeaderIsReadAcrossPages) {
 }
 
 TEST(ContainerLayouts, WavChunksArePaddedAndASizePastTheEndIsTheFilesSize) {
-    auto chunk = [](const std::string& id, const Bytes& body) {
-        return BytesOf(id) + LittleEndian(static_cast<uint32_t>(body.size()), 4) + body +
-               (body.size() % 2 ? Bytes{0} : Bytes{});
-    };
+    const auto chunk = [](const std::string& id, const Bytes& body) { return RiffChunk(id, body); };
     // 8 kHz mono 8-bit PCM; an odd INFO text and its pad byte; data that says 4 GB.
     const Bytes format = LittleEndian(1, 2) + LittleEndian(1, 2) + LittleEndian(8000, 4) + LittleEndian(8000, 4) +
                          LittleEndian(1, 2) + LittleEndian(8, 2);
@@ -151,9 +112,7 @@ TEST(ContainerLayouts, Mp4With64BitSizesAndItsMovieAfterTheMediaData) {
 }
 
 TEST(ContainerLayouts, Mp4GenreNumbersAndBoxesNestedPastTheDepth) {
-    auto box = [](const std::string& type, const Bytes& body) {
-        return BigEndian(static_cast<uint32_t>(body.size() + 8), 4) + BytesOf(type) + body;
-    };
+    const auto box = Mp4Box;
     auto data = [&](uint32_t type, const Bytes& value) { return box("data", BigEndian(type, 4) + Bytes(4, 0) + value); };
     const Bytes items = box("ilst", box("gnre", data(0, Bytes{0, 18})) + box("trkn", data(0, Bytes{0, 0, 0, 4, 0, 0})) +
                                         box("\xA9nam", data(1, BytesOf("ok"))));
