@@ -3,6 +3,7 @@
 // MP4 boxes and ASF objects.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/media_bytes.h"
@@ -37,3 +38,8 @@ Bytes Utf16z(const std::string& text);
 Bytes AsfMetadataRecord(const std::string& name, uint16_t type, const Bytes& value);
 // The header object holding the objects, then an empty data object.
 Bytes AsfFile(const std::vector<Bytes>& objects);
+
+std::string Base64Of(const Bytes& bytes);
+// A file of each format the containers hold (FLAC, Opus, WAV, AIFF, MP4, WMA), under its
+// Format's name: the title "Before", the image as front cover, the album "After".
+std::vector<std::pair<const char*, Bytes>> FilesOfEveryFormat(const Bytes& image);
