@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "container_bytes.h"
+#include "common/container_bytes.h"
 #include "format_test_files.h"
 
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <random>
 
-#include "container_bytes.h"
+#include "common/container_bytes.h"
 #include "format_test_files.h"
 #include "common/process_counters.h"
 

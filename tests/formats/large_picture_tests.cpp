@@ -1,7 +1,7 @@
 // A 10 MB picture is passed by position when a file is read, and copied exactly on request.
 #include <gtest/gtest.h>
 
-#include "container_bytes.h"
+#include "common/container_bytes.h"
 #include "format_test_files.h"
 #include "common/import_hook.h"
 

@@ -90,12 +90,17 @@ private:
     bool ReadLength(uint32_t* error) {
         const uint64_t size = file_.Size();
         const uint64_t start = size - std::min<uint64_t>(size, kLastPageWindow);
-        FileRegion tail;
-        if (!ReadRegion(file_, start, static_cast<size_t>(size - start), tail, error)) return false;
+        // A small file is at hand whole already.
+        FileRegion own;
+        const FileRegion* tail = &file_.Head();
+        if (!tail->Covers(start, size)) {
+            if (!ReadRegion(file_, start, static_cast<size_t>(size - start), own, error)) return false;
+            tail = &own;
+        }
         uint64_t granule = kNoGranule;
-        for (size_t at = tail.Bytes.size(); at-- > 0 && granule == kNoGranule;) {
+        for (uint64_t at = tail->End(); at-- > start && granule == kNoGranule;) {
             OggPage page;
-            if (tail.Bytes[at] == 'O' && ParseOggPage(tail.At(start + at), tail.Bytes.size() - at, start + at, page) &&
+            if (*tail->At(at) == 'O' && ParseOggPage(tail->At(at), static_cast<size_t>(tail->End() - at), at, page) &&
                 page.Serial == serial_) {
                 granule = page.Granule;
             }

@@ -1,4 +1,4 @@
-#include "container_bytes.h"
+#include "common/container_bytes.h"
 
 #include <algorithm>
 
@@ -116,30 +116,30 @@ std::string Base64Of(const Bytes& bytes) {
     return text;
 }
 
-std::vector<std::pair<const char*, Bytes>> FilesOfEveryFormat(const Bytes& image) {
-    const Bytes id3 = Tag(3, TextFrame(3, "TIT2", "Before") + Frame(3, "APIC", PictureBody(3, 3, "", image)) +
+std::vector<std::pair<const char*, Bytes>> FilesOfEveryFormat(const Bytes& image, const std::string& title) {
+    const Bytes id3 = Tag(3, TextFrame(3, "TIT2", title) + Frame(3, "APIC", PictureBody(3, 3, "", image)) +
                                  TextFrame(3, "TALB", "After"));
     const Bytes waveFormat = LittleEndian(1, 2) + LittleEndian(2, 2) + LittleEndian(44100, 4) +
                              LittleEndian(44100 * 4, 4) + LittleEndian(4, 2) + LittleEndian(16, 2);
     const Bytes wav = RiffChunk("fmt ", waveFormat) + RiffChunk("id3 ", id3) + RiffChunk("data", Bytes(4000, 0));
     const Bytes common = BigEndian(2, 2) + BigEndian(1000, 4) + BigEndian(16, 2) + Bytes{0x40, 0x0E, 0xAC, 0x44} + Bytes(6, 0);
     const Bytes aiff = RiffChunk("COMM", common, true) + RiffChunk("ID3 ", id3, true) + RiffChunk("SSND", Bytes(4008, 0), true);
-    const Bytes comments = VorbisComments({"TITLE=Before", "METADATA_BLOCK_PICTURE=" + Base64Of(FlacPicture(3, image)),
+    const Bytes comments = VorbisComments({"TITLE=" + title, "METADATA_BLOCK_PICTURE=" + Base64Of(FlacPicture(3, image)),
                                            "ALBUM=After"});
     const Bytes opusHead = BytesOf("OpusHead") + Bytes{1, 2, 0x38, 0x01} + LittleEndian(48000, 4) + Bytes(3, 0);
     auto item = [](const std::string& type, uint32_t dataType, const Bytes& value) {
         return Mp4Box(type, Mp4Box("data", BigEndian(dataType, 4) + Bytes(4, 0) + value));
     };
-    const Bytes ilst = Mp4Box("ilst", item("\xA9nam", 1, BytesOf("Before")) + item("covr", 14, image) +
+    const Bytes ilst = Mp4Box("ilst", item("\xA9nam", 1, BytesOf(title)) + item("covr", 14, image) +
                                           item("\xA9" "alb", 1, BytesOf("After")));
     const Bytes pictureValue = Bytes{3} + LittleEndian(image.size(), 4) + Utf16z("p") + Utf16z("") + image;
     const Bytes library = LittleEndian(2, 2) + AsfMetadataRecord("WM/Picture", 1, pictureValue) +
                           AsfMetadataRecord("WM/AlbumTitle", 0, Utf16z("After"));
-    const Bytes description = LittleEndian(14, 2) + Bytes(8, 0) + Utf16z("Before");
+    const Bytes description = LittleEndian(Utf16z(title).size(), 2) + Bytes(8, 0) + Utf16z(title);
     const Bytes asf = AsfFile({AsfObject(kAsfContentDescription, description),
                                AsfObject(kAsfHeaderExtension, Bytes(22, 0) + AsfObject(kAsfMetadataLibrary, library))});
     return {{"FLAC", BytesOf("fLaC") + FlacBlock(0, FlacStreamInfo(44100)) + FlacBlock(6, FlacPicture(3, image)) +
-                         FlacBlock(4, VorbisComments({"TITLE=Before", "ALBUM=After"}), true) + Bytes(4000, 0)},
+                         FlacBlock(4, VorbisComments({"TITLE=" + title, "ALBUM=After"}), true) + Bytes(4000, 0)},
             {"Opus", OggPage(2, 0, {opusHead}) + OggPacketPages(0, BytesOf("OpusTags") + comments) +
                          OggPage(4, 48312, {Bytes(100, 0)})},
             {"WAV", BytesOf("RIFF") + LittleEndian(wav.size() + 4, 4) + BytesOf("WAVE") + wav},

@@ -41,5 +41,6 @@ Bytes AsfFile(const std::vector<Bytes>& objects);
 
 std::string Base64Of(const Bytes& bytes);
 // A file of each format the containers hold (FLAC, Opus, WAV, AIFF, MP4, WMA), under its
-// Format's name: the title "Before", the image as front cover, the album "After".
-std::vector<std::pair<const char*, Bytes>> FilesOfEveryFormat(const Bytes& image);
+// Format's name: the title (six ASCII letters or more), the image as front cover, the
+// album "After", and a little audio.
+std::vector<std::pair<const char*, Bytes>> FilesOfEveryFormat(const Bytes& image, const std::string& title = "Before");
