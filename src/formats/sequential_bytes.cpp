@@ -1,11 +1,12 @@
 #include "formats/sequential_bytes.h"
 
+#include "formats/little_endian.h"
 #include "formats/tag_stream.h"
 
 bool SequentialBytes::ReadLittleEndian32(uint32_t* value) {
     uint8_t bytes[4];
     if (Read(bytes, 4) < 4) return false;
-    *value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    *value = static_cast<uint32_t>(ReadLittleEndian(bytes, 4));
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "formats/asf/asf_attributes.h"
+#include "formats/little_endian.h"
 
 #include <vector>
 
@@ -6,17 +7,11 @@ namespace {
 
 enum ValueType : uint16_t { kText = 0, kBytes = 1, kBoolean = 2, kNumber32 = 3, kNumber64 = 4, kNumber16 = 5 };
 
-uint64_t LittleEndian(const uint8_t* bytes, size_t count) noexcept {
-    uint64_t value = 0;
-    for (size_t i = count; i-- > 0;) value = value << 8 | bytes[i];
-    return value;
-}
-
 // A number of count bytes; false where the body ends first.
 bool ReadNumber(SequentialBytes& body, size_t count, uint64_t* value) {
     uint8_t bytes[8];
     if (body.Read(bytes, count) < count) return false;
-    *value = LittleEndian(bytes, count);
+    *value = ReadLittleEndian(bytes, count);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "formats/little_endian.h"
 #include "formats/asf/asf_attributes.h"
 #include "formats/tag_stream.h"
 
@@ -33,12 +34,6 @@ constexpr uint64_t kObjectHeader = 24;  // GUID and 64-bit size
 // Objects walked at most, over the header and its extension.
 constexpr int kMostObjects = 4096;
 
-uint64_t LittleEndian(const uint8_t* bytes, size_t count) noexcept {
-    uint64_t value = 0;
-    for (size_t i = count; i-- > 0;) value = value << 8 | bytes[i];
-    return value;
-}
-
 class AsfFileReader {
 public:
     AsfFileReader(PrefetchedSource& file, MediaTags& tags)
@@ -49,7 +44,7 @@ public:
         FileRegion header;
         if (!ReadRegion(file_, 0, 30, header, error)) return false;
         if (header.Bytes.size() == 30) {
-            const uint64_t end = std::min(size, LittleEndian(header.At(16), 8));
+            const uint64_t end = std::min(size, ReadLittleEndian(header.At(16), 8));
             // The header extension's metadata objects hold what the content descriptions
             // cannot, so their values come after those.
             if (!Walk(30, end, error) || (extensionEnd_ != 0 && !Walk(extensionStart_, extensionEnd_, error))) {
@@ -69,7 +64,7 @@ private:
         while (at + kObjectHeader <= end && ++walked_ <= kMostObjects) {
             if (!ReadRegion(file_, at, kObjectHeader, object, error)) return false;
             if (object.Bytes.size() < kObjectHeader) return true;
-            const uint64_t declared = LittleEndian(object.At(at + 16), 8);
+            const uint64_t declared = ReadLittleEndian(object.At(at + 16), 8);
             if (declared < kObjectHeader) return true;
             const uint64_t bodyEnd = declared > end - at ? end : at + declared;
             if (!ReadObject(object.At(at), at + kObjectHeader, bodyEnd, error)) return false;
@@ -107,7 +102,7 @@ private:
     void ReadFileProperties(SequentialBytes& body) {
         uint8_t bytes[64];
         if (body.Read(bytes, sizeof bytes) < sizeof bytes) return;
-        const double play = LittleEndian(bytes + 40, 8) / 1e7, preroll = LittleEndian(bytes + 56, 8) / 1e3;
+        const double play = ReadLittleEndian(bytes + 40, 8) / 1e7, preroll = ReadLittleEndian(bytes + 56, 8) / 1e3;
         if (play > preroll) tags_.Duration = play - preroll;
     }
 
@@ -120,9 +115,9 @@ private:
             return;
         }
         const uint8_t* format = bytes + 54;
-        tags_.Channels = static_cast<long>(LittleEndian(format + 2, 2));
-        tags_.SampleRate = static_cast<long>(std::min<uint64_t>(LittleEndian(format + 4, 4), 0x7FFFFFFF));
-        tags_.Bitrate = std::lround(LittleEndian(format + 8, 4) * 8 / 1000.0);
+        tags_.Channels = static_cast<long>(ReadLittleEndian(format + 2, 2));
+        tags_.SampleRate = static_cast<long>(std::min<uint64_t>(ReadLittleEndian(format + 4, 4), 0x7FFFFFFF));
+        tags_.Bitrate = std::lround(ReadLittleEndian(format + 8, 4) * 8 / 1000.0);
     }
 
     PrefetchedSource& file_;

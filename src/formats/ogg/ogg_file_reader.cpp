@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "formats/little_endian.h"
 #include "formats/base64_bytes.h"
 #include "formats/ogg/ogg_packet_stream.h"
 #include "formats/text_fields.h"
@@ -17,10 +18,6 @@ constexpr uint64_t kNoGranule = ~0ull;
 constexpr long kOpusRate = 48000;
 
 enum class Codec { Other, Vorbis, Opus };
-
-uint32_t LittleEndian32(const uint8_t* bytes) noexcept {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
 
 class OggFileReader final : public PictureNotice {
 public:
@@ -58,8 +55,8 @@ private:
         if (size >= 16 && std::memcmp(id, "\x01vorbis", 7) == 0) {
             codec_ = Codec::Vorbis;
             tags_.Channels = id[11];
-            tags_.SampleRate = static_cast<long>(LittleEndian32(id + 12));
-            nominalBitrate_ = size >= 24 ? static_cast<int32_t>(LittleEndian32(id + 20)) : 0;
+            tags_.SampleRate = static_cast<long>(std::min<uint64_t>(ReadLittleEndian(id + 12, 4), 0x7FFFFFFF));
+            nominalBitrate_ = size >= 24 ? static_cast<int32_t>(ReadLittleEndian(id + 20, 4)) : 0;
         } else if (size >= 19 && std::memcmp(id, "OpusHead", 8) == 0) {
             codec_ = Codec::Opus;
             tags_.Channels = id[9];

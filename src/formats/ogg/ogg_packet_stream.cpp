@@ -1,4 +1,5 @@
 #include "formats/ogg/ogg_packet_stream.h"
+#include "formats/little_endian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,12 +11,6 @@ constexpr size_t kChunk = 64 * 1024;
 // Pages walked at most by one stream: the header packets with a 10 MB picture in them
 // take some 3,500 pages of the size taggers write.
 constexpr int kMostPages = 16384;
-
-uint64_t ReadLittleEndian(const uint8_t* bytes, int count) noexcept {
-    uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
-    return value;
-}
 
 }  // namespace
 

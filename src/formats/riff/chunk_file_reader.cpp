@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "formats/little_endian.h"
 #include "formats/id3v2_header.h"
 #include "formats/riff/id3_chunk.h"
 #include "formats/text_fields.h"
@@ -14,12 +15,6 @@ namespace {
 constexpr uint64_t kLongestInfoText = 64 * 1024;
 constexpr uint16_t kPcm = 1;
 constexpr uint16_t kExtensible = 0xFFFE;
-
-uint32_t LittleEndian(const uint8_t* bytes, int count) noexcept {
-    uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
-    return value;
-}
 
 // An 80-bit IEEE extended number, as AIFF keeps its sample rate.
 double ReadExtended(const uint8_t* bytes) noexcept {
@@ -84,17 +79,17 @@ private:
         std::memcpy(bytes, body.Bytes.data(), wanted);
         if (chunk.Is("fmt ")) ReadWaveFormat(bytes);
         if (chunk.Is("COMM")) ReadCommon(bytes);
-        if (chunk.Is("fact")) samples_ = LittleEndian(bytes, 4);
+        if (chunk.Is("fact")) samples_ = ReadLittleEndian(bytes, 4);
         if (chunk.Is("SSND")) dataBytes_ = chunk.Size - std::min<uint64_t>(chunk.Size, 8 + ReadBigEndian(bytes, 4));
         return true;
     }
 
     // Format tag, channels, rate, bytes a second, block size, bits.
     void ReadWaveFormat(const uint8_t* bytes) {
-        formatTag_ = static_cast<uint16_t>(LittleEndian(bytes, 2));
-        tags_.Channels = static_cast<long>(LittleEndian(bytes + 2, 2));
-        tags_.SampleRate = static_cast<long>(std::min<uint32_t>(LittleEndian(bytes + 4, 4), 0x7FFFFFFF));
-        byteRate_ = LittleEndian(bytes + 8, 4);
+        formatTag_ = static_cast<uint16_t>(ReadLittleEndian(bytes, 2));
+        tags_.Channels = static_cast<long>(ReadLittleEndian(bytes + 2, 2));
+        tags_.SampleRate = static_cast<long>(std::min<uint32_t>(ReadLittleEndian(bytes + 4, 4), 0x7FFFFFFF));
+        byteRate_ = ReadLittleEndian(bytes + 8, 4);
     }
 
     // Channels, sample frames, bits, rate.
