@@ -22,7 +22,7 @@ enum class Codec { Other, Vorbis, Opus };
 class OggFileReader final : public PictureNotice {
 public:
     OggFileReader(PrefetchedSource& file, MediaTags& tags)
-        : file_(file), tags_(tags), fields_(tags), packets_(file, file.Size()) {}
+        : file_(file), tags_(tags), fields_(tags), packets_(file, file.Size(), &file.Head()) {}
 
     bool Read(uint32_t* error) {
         if (packets_.Open(0)) ReadHeaders();
@@ -95,8 +95,8 @@ private:
             tail = &own;
         }
         uint64_t granule = kNoGranule;
+        OggPage page;
         for (uint64_t at = tail->End(); at-- > start && granule == kNoGranule;) {
-            OggPage page;
             if (*tail->At(at) == 'O' && ParseOggPage(tail->At(at), static_cast<size_t>(tail->End() - at), at, page) &&
                 page.Serial == serial_) {
                 granule = page.Granule;

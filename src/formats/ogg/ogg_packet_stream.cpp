@@ -30,6 +30,10 @@ bool ParseOggPage(const uint8_t* bytes, size_t size, uint64_t offset, OggPage& p
 
 bool OggPacketStream::LoadPage(uint64_t offset) {
     if (++pagesWalked_ > kMostPages || offset >= fileSize_) return false;
+    const uint64_t end = std::min<uint64_t>(offset + kLongestHeader, fileSize_);
+    if (preloaded_ != nullptr && preloaded_->Covers(offset, end)) {
+        return ParseOggPage(preloaded_->At(offset), static_cast<size_t>(end - offset), offset, page_);
+    }
     if (!ReadRegion(file_, offset, kLongestHeader, header_, &error_)) {
         failed_ = true;
         return false;
@@ -97,6 +101,10 @@ bool OggPacketStream::Resume(uint64_t pageOffset, uint64_t position) {
 }
 
 const uint8_t* OggPacketStream::Available(size_t* count) {
+    if (preloaded_ != nullptr && preloaded_->Covers(position_, position_ + 1)) {
+        *count = static_cast<size_t>(std::min<uint64_t>(preloaded_->End() - position_, left_));
+        return preloaded_->At(position_);
+    }
     if (!chunk_.Covers(position_, position_ + 1)) {
         const size_t size = static_cast<size_t>(std::min<uint64_t>(left_, kChunk));
         if (!ReadRegion(file_, position_, size, chunk_, &error_)) failed_ = true;

@@ -24,7 +24,9 @@ bool ParseOggPage(const uint8_t* bytes, size_t size, uint64_t offset, OggPage& p
 
 class OggPacketStream final : public SequentialBytes {
 public:
-    OggPacketStream(MediaSource& file, uint64_t fileSize) noexcept : file_(file), fileSize_(fileSize) {}
+    // preloaded may hold some of the file (or be null): its bytes are not read again.
+    OggPacketStream(MediaSource& file, uint64_t fileSize, const FileRegion* preloaded = nullptr) noexcept
+        : file_(file), fileSize_(fileSize), preloaded_(preloaded) {}
     OggPacketStream(const OggPacketStream&) = delete;
     OggPacketStream& operator=(const OggPacketStream&) = delete;
 
@@ -54,6 +56,7 @@ private:
 
     MediaSource& file_;
     uint64_t fileSize_;
+    const FileRegion* preloaded_;
     OggPage page_;
     FileRegion header_;
     FileRegion chunk_;
