@@ -58,6 +58,21 @@ TEST(ContainerLayouts, AnOggStreamOfAnotherCodecSaysSoAndGivesNoLength) {
     EXPECT_EQ(tags.Title, u"");
 }
 
+TEST(ContainerLayouts, TheSoundOfAnOggFileOfSeveralStreamsIsRead) {
+    // A video stream's first page, the sound's (stream 8), then their headers and data.
+    Bytes sound = OggPage(2, 0, {BytesOf("OpusHead") + Bytes{1, 1, 0, 0} + LittleEndian(48000, 4) + Bytes{0, 0, 0}}) +
+                  OggPage(0, 0, {BytesOf("OpusTags") + VorbisComments({"TITLE=sound"})}) +
+                  OggPage(4, 96000, {Bytes(40, 0)});
+    for (size_t page : {size_t{0}, size_t{47}, sound.size() - 68}) sound[page + 14] = 8;  // the serial
+    const Bytes video = OggPage(2, 0, {BytesOf("\x80theora") + Bytes(30, 1)});
+    const Bytes file = video + Bytes(sound.begin(), sound.begin() + 47) + OggPage(0, 0, {Bytes(9, 2)}) +
+                       Bytes(sound.begin() + 47, sound.end()) + OggPage(4, 200000, {Bytes(9, 2)});
+    const MediaTags tags = ReadMedia(file);
+    EXPECT_EQ(tags.Format, u"Opus");
+    EXPECT_EQ(tags.Title, u"sound");
+    EXPECT_NEAR(tags.Duration, 2.0, 1e-9);
+}
+
 TEST(ContainerLayouts, AnOggCommentHeaderIsReadAcrossPages) {
     const Bytes id = BytesOf("OpusHead") + Bytes{1, 2, 0x38, 0x01} + LittleEndian(44100, 4) + Bytes{0, 0, 0};
     const Bytes comments = BytesOf("OpusTags") + VorbisComments({"X=" + std::string(600, 'x'), "TITLE=across"});

@@ -16,6 +16,8 @@ namespace {
 constexpr size_t kLastPageWindow = 65536 + 27 + 255;
 constexpr uint64_t kNoGranule = ~0ull;
 constexpr long kOpusRate = 48000;
+// The streams of one file looked at, at most.
+constexpr int kMostStreams = 16;
 
 enum class Codec { Other, Vorbis, Opus };
 
@@ -25,7 +27,15 @@ public:
         : file_(file), tags_(tags), fields_(tags), packets_(file, file.Size(), &file.Head()) {}
 
     bool Read(uint32_t* error) {
-        if (packets_.Open(0)) ReadHeaders();
+        // A file of several streams (pictures and sound) starts with the first page of each:
+        // the first Vorbis or Opus stream among them is read.
+        uint64_t page = 0;
+        for (int stream = 0; codec_ == Codec::Other && stream < kMostStreams && packets_.Open(page); ++stream) {
+            if (stream > 0 && (packets_.Page().Flags & 2) == 0) break;
+            page = packets_.Page().End;
+            ReadHeaders();
+        }
+        if (codec_ == Codec::Other) AddTagType(tags_.TagTypes, u"Ogg");
         if (!packets_.Failed() && codec_ != Codec::Other && !ReadLength(error)) return false;
         *error = packets_.Error();
         tags_.Picture.FileSize = file_.Size();
@@ -63,7 +73,6 @@ private:
             tags_.SampleRate = kOpusRate;
             preSkip_ = id[10] | id[11] << 8;
         } else {
-            AddTagType(tags_.TagTypes, u"Ogg");
             return;
         }
         tags_.Format = codec_ == Codec::Vorbis ? u"Ogg Vorbis" : u"Opus";
