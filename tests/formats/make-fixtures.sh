@@ -131,6 +131,7 @@ sox -n -r 44100 -c 2 -b 16 stereo-44k.wav synth 2 sine 440 vol 0.5
 sox -n -r 48000 -c 1 -b 24 mono-48k.wav synth 1.5 sine 440 vol 0.5
 flac --silent -o stereo-44k.flac stereo-44k.wav
 flac --silent -o mono-48k.flac mono-48k.wav
+flac --silent --ogg -o stereo-44k.oga stereo-44k.wav
 oggenc --quiet -o stereo-44k.ogg stereo-44k.wav
 sox -n -r 44100 -c 2 -b 16 stereo-44k-id3.wav synth 0.5 sine 440 vol 0.5
 sox -n -r 22050 -c 1 -b 16 mono-22k.wav synth 1 sine 440 vol 0.5

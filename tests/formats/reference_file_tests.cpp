@@ -68,7 +68,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FormatFixturesNamed()) << "TARVIK_FORMAT_FIXTURES names no folder: run through ctest";
         manifest_ = ReadManifest();
-        ASSERT_EQ(manifest_.size(), 18u) << "the fixtures are missing: make-fixtures.sh did not run";
+        ASSERT_EQ(manifest_.size(), 19u) << "the fixtures are missing: make-fixtures.sh did not run";
     }
     Manifest manifest_;
 };
@@ -109,6 +109,7 @@ TEST_F(ReferenceFiles, TagTypesAndTheChosenPicture) {
                  {"mono-48k.flac", u"FLAC", false},
                  {"stereo-44k.ogg", u"Vorbis", true},
                  {"mono-48k.opus", u"Opus", false},
+                 {"stereo-44k.oga", u"FLAC", false},
                  {"stereo-44k-id3.wav", u"ID3v2.3", true},
                  {"stereo-44k.aiff", u"ID3v2.3", true},
                  {"mono-22k-info-id3.wav", u"RIFF INFO ID3v2.3", false},

@@ -12,6 +12,7 @@ from mutagen.asf import ASF, ASFByteArrayAttribute, ASFDWordAttribute
 from mutagen.flac import FLAC, Picture
 from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
 from mutagen.id3 import APIC, COMM, TALB, TCON, TDRC, TIT2, TPE1, TPOS, TRCK
+from mutagen.oggflac import OggFLAC
 from mutagen.oggopus import OggOpus
 from mutagen.oggvorbis import OggVorbis
 from mutagen.wave import WAVE
@@ -205,10 +206,15 @@ with open("manifest.txt", "a", encoding="utf-8") as manifest:
         fields.update({"Format": "FLAC", "TagTypes": "FLAC" if audio.tags is not None else ""})
         write_manifest(manifest, name, audio.info, fields, cover)
     for name, cls, fmt, tag_type in [("stereo-44k.ogg", OggVorbis, "Ogg Vorbis", "Vorbis"),
-                                     ("mono-48k.opus", OggOpus, "Opus", "Opus")]:
+                                     ("mono-48k.opus", OggOpus, "Opus", "Opus"),
+                                     ("stereo-44k.oga", OggFLAC, "FLAC", "FLAC")]:
         cover = tag_ogg(name, cls) if cls is OggVorbis else None
+        if cls is OggFLAC:
+            audio = cls(name)
+            audio.update(VORBIS)
+            audio.save()
         audio = cls(name)
-        fields = vorbis_fields(audio.tags) if cover else {}
+        fields = vorbis_fields(audio.tags) if cover or cls is OggFLAC else {}
         fields.update({"Format": fmt, "TagTypes": tag_type})
         write_manifest(manifest, name, audio.info, fields, cover)
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "formats/flac/flac_picture_header.h"
+#include "formats/flac/flac_stream_info.h"
 #include "formats/id3v2_header.h"
 #include "formats/tag_stream.h"
 #include "formats/text_fields.h"
@@ -63,17 +64,14 @@ private:
         }
     }
 
-    // Rate (20 bits), channels less one (3), bits per sample less one (5), samples (36).
     void ReadStreamInfo(TagStream& block) {
-        uint8_t info[34];
-        if (block.Read(info, sizeof info) < sizeof info) return;
-        const uint32_t rate = ReadBigEndian(info + 10, 3) >> 4;
-        const uint64_t samples = static_cast<uint64_t>(info[13] & 0x0F) << 32 | ReadBigEndian(info + 14, 4);
-        if (rate == 0) return;
-        tags_.SampleRate = static_cast<long>(rate);
-        tags_.Channels = ((info[12] >> 1) & 0x07) + 1;
+        uint8_t info[kFlacStreamInfoSize];
+        FlacStreamInfo stream;
+        if (block.Read(info, sizeof info) < sizeof info || !ParseFlacStreamInfo(info, stream)) return;
+        tags_.SampleRate = static_cast<long>(stream.SampleRate);
+        tags_.Channels = static_cast<long>(stream.Channels);
         // No sample count: the length is unknown, and nothing is guessed.
-        tags_.Duration = static_cast<double>(samples) / rate;
+        tags_.Duration = static_cast<double>(stream.Samples) / stream.SampleRate;
     }
 
     void SetBitrate(uint64_t audioBytes) {

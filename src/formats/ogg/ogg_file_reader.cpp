@@ -6,6 +6,7 @@
 
 #include "formats/little_endian.h"
 #include "formats/base64_bytes.h"
+#include "formats/flac/flac_stream_info.h"
 #include "formats/ogg/ogg_packet_stream.h"
 #include "formats/text_fields.h"
 #include "formats/vorbis_comments/vorbis_comment_reader.h"
@@ -19,7 +20,7 @@ constexpr long kOpusRate = 48000;
 // The streams of one file looked at, at most.
 constexpr int kMostStreams = 16;
 
-enum class Codec { Other, Vorbis, Opus };
+enum class Codec { Other, Vorbis, Opus, Flac };
 
 class OggFileReader final : public PictureNotice {
 public:
@@ -60,9 +61,16 @@ public:
 
 private:
     void ReadHeaders() {
-        uint8_t id[30] = {};
+        // Ogg FLAC: 0x7F "FLAC", version, header count, "fLaC", STREAMINFO's block header and body.
+        uint8_t id[13 + 4 + kFlacStreamInfoSize] = {};
         const size_t size = packets_.Read(id, sizeof id);
-        if (size >= 16 && std::memcmp(id, "\x01vorbis", 7) == 0) {
+        FlacStreamInfo flac;
+        if (size == sizeof id && std::memcmp(id, "\x7F" "FLAC", 5) == 0 && std::memcmp(id + 9, "fLaC", 4) == 0 &&
+            ParseFlacStreamInfo(id + 17, flac)) {
+            codec_ = Codec::Flac;
+            tags_.Channels = static_cast<long>(flac.Channels);
+            tags_.SampleRate = static_cast<long>(std::min<uint32_t>(flac.SampleRate, 0x7FFFFFFF));
+        } else if (size >= 16 && std::memcmp(id, "\x01vorbis", 7) == 0) {
             codec_ = Codec::Vorbis;
             tags_.Channels = id[11];
             tags_.SampleRate = static_cast<long>(std::min<uint64_t>(ReadLittleEndian(id + 12, 4), 0x7FFFFFFF));
@@ -75,19 +83,24 @@ private:
         } else {
             return;
         }
-        tags_.Format = codec_ == Codec::Vorbis ? u"Ogg Vorbis" : u"Opus";
+        tags_.Format = codec_ == Codec::Vorbis ? u"Ogg Vorbis" : codec_ == Codec::Opus ? u"Opus" : u"FLAC";
         serial_ = packets_.Page().Serial;
         if (packets_.NextPacket()) ReadComments();
         headersEnd_ = packets_.Page().End;
     }
 
+    // The second packet: "\x03vorbis", "OpusTags", or in Ogg FLAC the Vorbis comment block's header.
     void ReadComments() {
-        const bool vorbis = codec_ == Codec::Vorbis;
-        const char* marker = vorbis ? "\x03vorbis" : "OpusTags";
-        const size_t length = vorbis ? 7 : 8;
+        const bool vorbis = codec_ == Codec::Vorbis, opus = codec_ == Codec::Opus;
+        const size_t length = vorbis ? 7 : opus ? 8 : 1;
         uint8_t bytes[8] = {};
-        if (packets_.Read(bytes, length) < length || std::memcmp(bytes, marker, length) != 0) return;
-        AddTagType(tags_.TagTypes, vorbis ? u"Vorbis" : u"Opus");
+        if (packets_.Read(bytes, length) < length) return;
+        if (vorbis || opus) {
+            if (std::memcmp(bytes, vorbis ? "\x03vorbis" : "OpusTags", length) != 0) return;
+        } else if ((bytes[0] & 0x7F) != 4 || packets_.Skip(3) < 3) {
+            return;
+        }
+        AddTagType(tags_.TagTypes, vorbis ? u"Vorbis" : opus ? u"Opus" : u"FLAC");
         ReadVorbisComments(packets_, fields_, this);
         fields_.Finish(VorbisFieldNames());
     }
