@@ -129,8 +129,13 @@ private:
                 length = length << 7 | (b & 0x7F);
                 if ((b & 0x80) == 0) break;
             }
-            if (tag == 3) {
-                at += 3;  // the ES id and flags
+            if (tag == 3 && at + 3 <= size) {
+                // The ES id, then flags for a dependence (two bytes), a URL (counted) and an OCR stream (two).
+                const uint8_t flags = body[at + 2];
+                at += 3;
+                if ((flags & 0x80) != 0) at += 2;
+                if ((flags & 0x40) != 0 && at < size) at += 1 + body[at];
+                if ((flags & 0x20) != 0) at += 2;
             } else if (tag == 4) {
                 if (at + 13 <= size) track_.AverageBitrate = ReadBigEndian(body + at + 9, 4);
                 return;
