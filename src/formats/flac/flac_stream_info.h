@@ -2,6 +2,7 @@
 // (20 bits), channels less one (3), bits per sample less one (5) and samples (36) from
 // its eleventh byte on.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct FlacStreamInfo {

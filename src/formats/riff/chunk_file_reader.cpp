@@ -79,7 +79,7 @@ private:
         std::memcpy(bytes, body.Bytes.data(), wanted);
         if (chunk.Is("fmt ")) ReadWaveFormat(bytes);
         if (chunk.Is("COMM")) ReadCommon(bytes);
-        if (chunk.Is("fact")) samples_ = ReadLittleEndian(bytes, 4);
+        if (chunk.Is("fact")) samples_ = static_cast<uint32_t>(ReadLittleEndian(bytes, 4));
         if (chunk.Is("SSND")) dataBytes_ = chunk.Size - std::min<uint64_t>(chunk.Size, 8 + ReadBigEndian(bytes, 4));
         return true;
     }
@@ -88,8 +88,8 @@ private:
     void ReadWaveFormat(const uint8_t* bytes) {
         formatTag_ = static_cast<uint16_t>(ReadLittleEndian(bytes, 2));
         tags_.Channels = static_cast<long>(ReadLittleEndian(bytes + 2, 2));
-        tags_.SampleRate = static_cast<long>(std::min<uint32_t>(ReadLittleEndian(bytes + 4, 4), 0x7FFFFFFF));
-        byteRate_ = ReadLittleEndian(bytes + 8, 4);
+        tags_.SampleRate = static_cast<long>(std::min<uint64_t>(ReadLittleEndian(bytes + 4, 4), 0x7FFFFFFF));
+        byteRate_ = static_cast<uint32_t>(ReadLittleEndian(bytes + 8, 4));
     }
 
     // Channels, sample frames, bits, rate.
