@@ -16,6 +16,7 @@
 #include "automation/tarvik.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
+#include "tag_file_reads.h"
 #include "common/media_bytes.h"
 #include "common/server_library.h"
 #include "common/temp_files.h"
@@ -23,9 +24,6 @@
 
 namespace {
 
-// What one reader saw, summed over the files; both readers of the same files must agree on
-// the characters of the title.
-using FieldSum = unsigned long long;
 
 Bytes MakeMediaFile(int index, size_t pictureBytes) {
     const std::string n = std::to_string(index);
@@ -91,40 +89,6 @@ FieldSum ReadBare(const wchar_t* path, bool checkDisk = false) {
     SetFilePointer(file, -128, nullptr, FILE_END);
     ReadFile(file, tail, sizeof tail, &read, nullptr);
     CloseHandle(file);
-    return sum;
-}
-
-FieldSum SumOf(BSTR text) {
-    FieldSum sum = 0;
-    for (UINT i = 0; i < SysStringLen(text); ++i) sum += text[i];
-    return sum;
-}
-
-using TextGetter = HRESULT (STDMETHODCALLTYPE ITagFile::*)(BSTR*);
-using NumberGetter = HRESULT (STDMETHODCALLTYPE ITagFile::*)(long*);
-constexpr TextGetter kTexts[] = {&ITagFile::get_Artist,   &ITagFile::get_Album,   &ITagFile::get_AlbumArtist,
-                                 &ITagFile::get_Composer, &ITagFile::get_Comment, &ITagFile::get_Genre,
-                                 &ITagFile::get_TagTypes};
-constexpr NumberGetter kNumbers[] = {&ITagFile::get_Year,       &ITagFile::get_Track,   &ITagFile::get_TrackCount,
-                                     &ITagFile::get_Disc,       &ITagFile::get_DiscCount, &ITagFile::get_Bitrate,
-                                     &ITagFile::get_SampleRate, &ITagFile::get_Channels};
-
-// Open and every property; the title's characters summed.
-FieldSum ReadThroughTagFile(ITagFile* tag, BSTR path) {
-    if (FAILED(tag->Open(path))) return 0;
-    UniqueBstr title;
-    tag->get_Title(title.Receive());
-    const FieldSum sum = SumOf(title.Get());
-    for (TextGetter getter : kTexts) {
-        UniqueBstr text;
-        (tag->*getter)(text.Receive());
-    }
-    for (NumberGetter getter : kNumbers) {
-        long number = 0;
-        (tag->*getter)(&number);
-    }
-    double duration = 0;
-    tag->get_Duration(&duration);
     return sum;
 }
 

@@ -1,5 +1,7 @@
-' Lists every MP3 file under a folder as a table of artist, album, track, title and playing
-' time, through the registered Tarvik.TagFile.  Usage: cscript //nologo listmusic.vbs folder
+' Lists every music file under a folder (MP3, FLAC, MP4/M4A, Ogg Vorbis, Opus, WAV, AIFF, WMA,
+' known by their bytes whatever their names) as a table of artist, album, track, title and
+' playing time, through the registered Tarvik.TagFile.
+' Usage: cscript //nologo listmusic.vbs folder
 Option Explicit
 
 Dim files, tag
@@ -15,7 +17,7 @@ ListFolder files.GetFolder(WScript.Arguments(0))
 Sub ListFolder(folder)
     Dim file, subfolder
     For Each file In folder.Files
-        If LCase(files.GetExtensionName(file.Name)) = "mp3" Then ListFile file.Path
+        ListFile file.Path
     Next
     For Each subfolder In folder.SubFolders
         ListFolder subfolder
@@ -30,6 +32,8 @@ Sub ListFile(path)
         Exit Sub
     End If
     On Error GoTo 0
+    ' Open takes any file; one it recognised has tags or audio.
+    If tag.TagTypes = "" And tag.SampleRate = 0 Then Exit Sub
     Dim title
     title = tag.Title
     If title = "" Then title = files.GetBaseName(path)

@@ -25,7 +25,7 @@ for arg in "$@"; do
     esac
 done
 [ ${#arches[@]} -gt 0 ] || arches=(x86_64 i686)
-programs=(bench_tag_reading bench_tag_file bench_tag_saving bench_dispatch bench_control bench_registration bench_resource_growth)
+programs=(bench_tag_reading bench_tag_file bench_formats bench_tag_saving bench_dispatch bench_control bench_registration bench_resource_growth)
 
 "$root/tools/bootstrap.sh"
 for arch in "${arches[@]}"; do

@@ -274,7 +274,7 @@ private:
 
 }  // namespace
 
-bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
+bool ReadMp3File(MediaSource& file, MediaTags& out, uint32_t* error) {
     out.Clear();
     *error = 0;
     MediaFileReader reader(file, out);
@@ -283,7 +283,7 @@ bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
     return false;
 }
 
-PictureCopy CopyPicture(MediaSource& source, const MediaTags& tags, ByteSink& target, uint32_t* error) {
+PictureCopy CopyStoredPicture(MediaSource& source, const MediaTags& tags, ByteSink& target, uint32_t* error) {
     *error = 0;
     if (!tags.HasPicture()) return PictureCopy::NoPicture;
     const PictureLocation& picture = tags.Picture;

@@ -7,11 +7,13 @@
 #include "formats/media_source.h"
 #include "formats/media_tags.h"
 
-// Reads everything from a file; fills out (cleared first).  Returns false only when
-// reading the file itself fails, with the system's error in *error and out cleared again;
-// a file without tags or audio is a success with empty fields.  May throw std::bad_alloc,
-// nothing else.
+// Reads everything from a file of any format it recognises (media_format.cpp); fills out
+// (cleared first).  Returns false only when reading the file itself fails, with the system's
+// error in *error and out cleared again; a file without tags or audio is a success with
+// empty fields.  May throw std::bad_alloc, nothing else.
 bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error);
+// The same for a file read as MP3: ID3 tags and MPEG audio.
+bool ReadMp3File(MediaSource& file, MediaTags& out, uint32_t* error);
 
 // Why a picture was not copied.
 enum class PictureCopy {
@@ -26,3 +28,5 @@ enum class PictureCopy {
 // and description) to target, in bounded chunks.  source is the file that tags were read
 // from, opened anew.  A failure may leave part of the image written.
 PictureCopy CopyPicture(MediaSource& source, const MediaTags& tags, ByteSink& target, uint32_t* error);
+// The same for a picture stored as a run of the file (media_format.cpp chooses).
+PictureCopy CopyStoredPicture(MediaSource& source, const MediaTags& tags, ByteSink& target, uint32_t* error);

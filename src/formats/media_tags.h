@@ -22,6 +22,10 @@ struct PictureLocation {
     bool Unsynchronised = false;
     bool AfterFF = false;
     uint8_t Type = 0;  // 3 is the front cover
+    // An Ogg comment's METADATA_BLOCK_PICTURE: base64 of a FLAC picture, from RawStart on
+    // the page at OggPage, Size characters long.
+    bool OggBase64 = false;
+    uint64_t OggPage = 0;
 };
 
 struct MediaTags {
@@ -30,16 +34,22 @@ struct MediaTags {
     double Duration = 0;  // seconds of audio
     long Bitrate = 0, SampleRate = 0, Channels = 0;  // kbit/s (average for VBR), Hz, 1 or 2; 0 when no audio
     std::u16string TagTypes;  // "ID3v2.3 ID3v1.1", "" for none
-    std::u16string Format;    // "MP3" where a tag or MPEG audio was found, else ""
+    std::u16string Format;  // "MP3", "FLAC", "MP4", "Ogg Vorbis", "Opus", "WAV", "AIFF", "WMA", "" for none
     std::u16string Lyrics;    // the first unsynchronised lyrics frame, of any language
 
     // Every text frame under its 2.3/2.4 identifier ("TBPM", "TXXX:description"), the
-    // first of each; its values joined "; ".
+    // first of each; its values joined "; ".  Other formats keep their own keys (a Vorbis
+    // comment's field name, an MP4 item, an ASF attribute, a RIFF INFO identifier), every
+    // value of a key joined "; ", and answer them in any letter case.
     std::map<std::u16string, std::u16string> Texts;
+    bool TextKeysIgnoreCase = false;
     bool PictureFound = false;
     PictureLocation Picture;
 
     void Clear() { *this = MediaTags(); }
-    const std::u16string* FindText(const std::u16string& frameId) const;  // null when absent
+    // Null when absent; for keys that ignore case, the first in any case.
+    const std::u16string* FindText(const std::u16string& frameId) const;
     bool HasPicture() const noexcept { return PictureFound; }
+    // Keeps picture if it is the first, or the first front cover.
+    void OfferPicture(const PictureLocation& picture) noexcept;
 };

@@ -4,7 +4,9 @@
 // example that sets the album artist of a folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "registered_copy.h"
@@ -98,4 +100,36 @@ TEST_F(TagFileScripts, TheFixTagsExampleSetsTheAlbumArtistOfAFolderAndSaysWhatIt
     ASSERT_EQ(lines.size(), 3u) << run.Output;
     EXPECT_NE(lines[0].find("a.mp3 (was \"Album Artist\")"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[2], "2 changed, 0 failed");
+}
+
+TEST_F(TagFileScripts, ListMusicListsEveryFormatInAMixedFolderByItsBytes) {
+    // Names that say nothing true: the format is read from the bytes.
+    const std::wstring music = copy.Folder() + L"music";
+    ASSERT_TRUE(CreateDirectoryW(music.c_str(), nullptr));
+    const std::pair<const wchar_t*, const wchar_t*> files[] = {
+        {L"cbr-stereo-44k.mp3", L"a.mp3"},       {L"stereo-44k.flac", L"b.mp3"},  {L"stereo-44k-aac.m4a", L"c.m4a"},
+        {L"stereo-44k.ogg", L"d"},               {L"mono-48k.opus", L"e.opus"},   {L"stereo-44k-id3.wav", L"f.wav"},
+        {L"stereo-44k.aiff", L"g.aif"},          {L"stereo-44k.wma", L"h.bin"},   {L"manifest.txt", L"notes.mp3"}};
+    for (const auto& file : files) {
+        ASSERT_TRUE(CopyFileW(FormatFixturePath(file.first).c_str(), (music + L"\\" + file.second).c_str(), FALSE));
+    }
+    const std::wstring script = copy.CopyIn(L"examples/listmusic.vbs", L"listmusic.vbs");
+    const ProgramRun run = RunProgram(L"cscript //nologo \"" + script + L"\" \"" + music + L"\"");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    std::vector<std::string> lines = run.OutputLines();
+    ASSERT_EQ(lines.size(), 9u) << run.Output;
+    std::sort(lines.begin() + 1, lines.end());
+    // cscript writes in the console's code page, 437 here: "\x81\xE1" is "\u00FC\u00DF", "\xEC" "\u221E".
+    const std::string title = "Gr\x81\xE1" "e, ?";
+    const std::vector<std::string> expected = {
+        "Artist\tAlbum\tTrack\tTitle\tTime",
+        "\t\t0\te\t0:02",  // Opus untagged: the name stands for the title
+        "Artist One/Artist Two\tAlbum\t3\t" + title + "\t0:02",
+        "Artist One; Artist Two\tAlbum\t3\t" + title + "\t0:02",
+        "Artist One; Artist Two\tAlbum\t3\t" + title + "\t0:02",
+        "Artist One; Artist Two\tAlbum \xEC\t5\tMP4 title\t0:01",
+        "Chunk Artist\tChunk Album\t2\tChunk title\t0:01",
+        "Chunk Artist\tChunk Album\t2\tChunk title\t0:01",
+        "WMA Artist\tWMA Album\t7\tWMA title\t0:01"};
+    EXPECT_EQ(lines, expected) << run.Output;
 }

@@ -6,6 +6,7 @@
 # line each, UTF-8.  Each front cover's bytes go to <file>.cover.
 # Usage: make-fixtures.sh FOLDER
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 out=${1:?folder}
 python=/usr/bin/python3
 rm -rf "$out"
@@ -193,3 +194,27 @@ with open("mpeg-manifest.txt", "w", encoding="utf-8", newline="\n") as manifest:
                             expected = read
                         manifest.write("%s\t%d\t%d\t%d\t%.6f\n" % ((name,) + expected))
 PY
+
+# The other formats: sox makes the tones, each format's own tool encodes them, and
+# tag-fixtures.py tags them with mutagen and adds what mutagen reads back to the manifest.
+sox -n -r 44100 -c 2 -b 16 stereo-44k.wav synth 2 sine 440 vol 0.5
+sox -n -r 48000 -c 1 -b 24 mono-48k.wav synth 1.5 sine 440 vol 0.5
+flac --silent -o stereo-44k.flac stereo-44k.wav
+flac --silent -o mono-48k.flac mono-48k.wav
+flac --silent --ogg -o stereo-44k.oga stereo-44k.wav
+oggenc --quiet -o stereo-44k.ogg stereo-44k.wav
+sox -n -r 44100 -c 2 -b 16 stereo-44k-id3.wav synth 0.5 sine 440 vol 0.5
+sox -n -r 22050 -c 1 -b 16 mono-22k.wav synth 1 sine 440 vol 0.5
+ffmpeg -loglevel error -i mono-22k.wav -metadata title="Info Title" -metadata artist="Info Artist" \
+    -metadata album="Info Album" -metadata comment="Info comment" -metadata genre="Jazz" -metadata date="1999" \
+    -metadata track="4" -c copy mono-22k-info.wav
+cp mono-22k-info.wav mono-22k-info-id3.wav
+sox stereo-44k-id3.wav stereo-44k.aiff
+ffmpeg -loglevel error -i stereo-44k-id3.wav -c:a aac -b:a 96k stereo-44k-aac.m4a
+ffmpeg -loglevel error -i mono-22k.wav -c:a alac mono-22k-alac.m4a
+ffmpeg -loglevel error -i stereo-44k-id3.wav -c:a wmav2 -b:a 64k stereo-44k.wma
+ffmpeg -loglevel error -i mono-22k.wav -c:a wmav2 -b:a 32k mono-22k.wma
+sox mono-48k.wav -e signed-integer -b 16 mono-48k.aifc trim 0 0.5
+opusenc --quiet mono-48k.wav mono-48k.opus
+"$python" "$here/tag-fixtures.py"
+rm -f stereo-44k.wav mono-48k.wav mono-22k.wav

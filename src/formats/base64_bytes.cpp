@@ -1,0 +1,48 @@
+#include "formats/base64_bytes.h"
+
+namespace {
+
+// The six bits a character stands for; -1 for padding and anything else.
+int SextetOf(uint8_t c) noexcept {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+}  // namespace
+
+bool Base64Bytes::DecodeGroup() {
+    uint8_t text[4];
+    if (left_ < 4 || source_.Read(text, 4) < 4) return false;
+    left_ -= 4;
+    uint32_t bits = 0;
+    size_t sextets = 0;
+    for (uint8_t c : text) {
+        const int sextet = SextetOf(c);
+        if (sextet < 0) break;
+        bits = bits << 6 | static_cast<uint32_t>(sextet);
+        ++sextets;
+    }
+    // Padding ends the text; two characters make one byte, three make two.
+    if (sextets < 4) left_ = 0;
+    if (sextets < 2) return false;
+    bits <<= 6 * (4 - sextets);
+    heldCount_ = sextets - 1;
+    heldAt_ = 0;
+    for (size_t i = 0; i < heldCount_; ++i) held_[i] = static_cast<uint8_t>(bits >> (16 - 8 * i));
+    return true;
+}
+
+size_t Base64Bytes::Read(uint8_t* out, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        if (heldAt_ == heldCount_ && !DecodeGroup()) break;
+        const uint8_t byte = held_[heldAt_++];
+        if (out != nullptr) out[done] = byte;
+        ++done;
+    }
+    return done;
+}
