@@ -4,8 +4,13 @@
 #include <cstring>
 
 bool PrefetchedSource::Prefetch(size_t size, uint32_t* error) {
-    return file_.GetSize(&size_, error) &&
-           ReadRegion(file_, 0, static_cast<size_t>(std::min<uint64_t>(size_, size)), head_, error);
+    if (!ReadRegion(file_, 0, size, head_, error)) return false;
+    // A read that stops short has met the end of the file: its size needs no call of its own.
+    if (head_.Bytes.size() < size) {
+        size_ = head_.Bytes.size();
+        return true;
+    }
+    return file_.GetSize(&size_, error);
 }
 
 bool PrefetchedSource::GetSize(uint64_t* size, uint32_t* error) noexcept {

@@ -9,7 +9,8 @@ class PrefetchedSource final : public MediaSource {
 public:
     explicit PrefetchedSource(MediaSource& file) noexcept : file_(file) {}
 
-    // Reads the size and the first size bytes (fewer in a smaller file).
+    // Reads the first size bytes (fewer in a smaller file) and the file's size, which a
+    // smaller file's read already tells.
     bool Prefetch(size_t size, uint32_t* error);
     const FileRegion& Head() const noexcept { return head_; }
     uint64_t Size() const noexcept { return size_; }
