@@ -32,8 +32,8 @@ Sub ListFile(path)
         Exit Sub
     End If
     On Error GoTo 0
-    ' Open takes any file; one it recognised has tags or audio.
-    If tag.TagTypes = "" And tag.SampleRate = 0 Then Exit Sub
+    ' Open takes any file; Format names the ones it recognised.
+    If tag.Format = "" Then Exit Sub
     Dim title
     title = tag.Title
     If title = "" Then title = files.GetBaseName(path)
