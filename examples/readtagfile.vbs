@@ -6,7 +6,7 @@ Dim tag, i
 Set tag = CreateObject("Tarvik.TagFile")
 For i = 0 To WScript.Arguments.Count - 1
     tag.Open WScript.Arguments(i)
-    WScript.Echo WScript.Arguments(i) & " (TagFile: " & tag.TagTypes & ")"
+    WScript.Echo WScript.Arguments(i) & " (TagFile: " & tag.Format & ", " & tag.TagTypes & ")"
     WScript.Echo "Title        " & tag.Title
     WScript.Echo "Artist       " & tag.Artist
     WScript.Echo "Album        " & tag.Album
