@@ -15,7 +15,11 @@ bool ParseTextFrame(const std::u16string& id, const uint8_t* body, size_t size, 
         body += next;
         size -= next;
     }
-    frame.Values = DecodeTextValues(encoding, body, size);
+    if (id == u"TCON") {
+        frame.Values = DecodeTextValues(encoding, body, size);
+    } else {
+        frame.Text = DecodeJoinedText(encoding, body, size);
+    }
     return true;
 }
 
@@ -28,7 +32,7 @@ bool ParseCommentFrame(const uint8_t* body, size_t size, CommentFrame& frame) {
     size_t next = 0;
     const size_t length = FindTextEnd(encoding, body, size, &next);
     frame.Description = DecodeText(encoding, body, length);
-    frame.Values = DecodeTextValues(encoding, body + next, size - next);
+    frame.Text = DecodeJoinedText(encoding, body + next, size - next);
     return true;
 }
 

@@ -9,12 +9,13 @@
 
 struct TextFrame {
     std::u16string Key;  // the frame id, or "TXXX:" and the description
-    std::vector<std::u16string> Values;
+    std::u16string Text;  // the values joined "; ", but for TCON
+    std::vector<std::u16string> Values;  // TCON's values alone: its genres resolve one by one
 };
 
 struct CommentFrame {
     std::u16string Description;
-    std::vector<std::u16string> Values;
+    std::u16string Text;  // the values joined "; "
 };
 
 // False when the body is empty or names an unknown encoding.

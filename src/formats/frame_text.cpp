@@ -88,6 +88,27 @@ std::vector<std::u16string> DecodeTextValues(uint8_t encoding, const uint8_t* by
     return values;
 }
 
+std::u16string DecodeJoinedText(uint8_t encoding, const uint8_t* bytes, size_t size) {
+    std::u16string text;
+    bool bigEndian = encoding == 2;
+    size_t at = 0;
+    while (at < size) {
+        size_t next = 0;
+        const size_t length = FindTextEnd(encoding, bytes + at, size - at, &next);
+        std::u16string value = DecodeWith(encoding, bytes + at, length, &bigEndian);
+        if (!value.empty()) {
+            if (text.empty()) {
+                text = std::move(value);
+            } else {
+                text += u"; ";
+                text += value;
+            }
+        }
+        at += next;
+    }
+    return text;
+}
+
 std::u16string JoinValues(std::vector<std::u16string>&& values) {
     if (values.size() == 1) return std::move(values[0]);
     std::u16string text;

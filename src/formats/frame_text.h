@@ -19,6 +19,10 @@ std::u16string DecodeText(uint8_t encoding, const uint8_t* bytes, size_t size);
 // The values of a text frame's body, split at their terminators; empty values are dropped.
 std::vector<std::u16string> DecodeTextValues(uint8_t encoding, const uint8_t* bytes, size_t size);
 
+// The values of a text frame's body as one text, joined "; ", without a list of them on the
+// way: what DecodeTextValues and JoinValues give, in one allocation for a lone value.
+std::u16string DecodeJoinedText(uint8_t encoding, const uint8_t* bytes, size_t size);
+
 // Several values as one text, the way the properties show them: "a; b".  A lone value,
 // as most frames hold, is taken over without a copy.
 std::u16string JoinValues(std::vector<std::u16string>&& values);

@@ -86,6 +86,7 @@ const char16_t* GenreName(unsigned index) noexcept {
 std::u16string ResolveGenres(const std::vector<std::u16string>& values) {
     std::vector<std::u16string> genres;
     for (const std::u16string& value : values) ResolveValue(value, genres);
+    if (genres.size() == 1) return std::move(genres[0]);
     // "(17)" beside "Rock" names one genre, not two.
     std::set<std::u16string> seen;
     std::vector<std::u16string> distinct;

@@ -92,7 +92,9 @@ private:
             tail = &tail_;
         }
         if (size_ >= leadingEnd_ + 128 && tail->Covers(size_ - 128, size_) &&
-            ParseId3v1Tag(tail->At(size_ - 128), file_, id3v1_)) {
+            std::memcmp(tail->At(size_ - 128), "TAG", 3) == 0) {
+            // Parsed once the ID3v2 tags have said which fields they lack.
+            std::memcpy(id3v1Bytes_, tail->At(size_ - 128), sizeof id3v1Bytes_);
             hasId3v1_ = true;
             audioEnd_ = size_ - 128;
         }
@@ -201,13 +203,21 @@ private:
     // Where the ID3v2 tags lack a field, the ID3v1 tag gives it.
     void FillFromId3v1() {
         if (!hasId3v1_) return;
+        const std::pair<std::u16string*, unsigned> wanted[] = {{&tags_.Title, kId3v1Title},
+                                                               {&tags_.Artist, kId3v1Artist},
+                                                               {&tags_.Album, kId3v1Album},
+                                                               {&tags_.Comment, kId3v1Comment},
+                                                               {&tags_.Genre, kId3v1Genre}};
+        unsigned lacking = 0;
+        for (const auto& field : wanted) lacking |= field.first->empty() ? field.second : 0;
+        ParseId3v1Tag(id3v1Bytes_, file_, id3v1_, lacking);
         const std::pair<std::u16string*, std::u16string*> texts[] = {{&tags_.Title, &id3v1_.Title},
                                                                  {&tags_.Artist, &id3v1_.Artist},
                                                                  {&tags_.Album, &id3v1_.Album},
                                                                  {&tags_.Comment, &id3v1_.Comment},
                                                                  {&tags_.Genre, &id3v1_.Genre}};
         for (const auto& text : texts) {
-            if (text.first->empty()) *text.first = *text.second;
+            if (text.first->empty()) *text.first = std::move(*text.second);
         }
         if (tags_.Year == 0) tags_.Year = id3v1_.Year;
         if (tags_.Track == 0) tags_.Track = id3v1_.Track;
@@ -267,6 +277,7 @@ private:
     FileRegion tail_;
     uint64_t leadingEnd_ = 0;
     uint64_t audioEnd_ = 0;
+    uint8_t id3v1Bytes_[128] = {};
     Id3v1Tag id3v1_;
     bool hasId3v1_ = false;
     std::u16string tagTypes_;

@@ -28,7 +28,7 @@ void TagAssembly::AddText(TextFrame&& frame, int version) {
     if (tags_.Texts.count(frame.Key) != 0) return;
     const bool genre = frame.Key == u"TCON";
     std::u16string genres = genre ? ResolveGenres(frame.Values) : std::u16string();
-    std::u16string text = JoinValues(std::move(frame.Values));
+    std::u16string text = genre ? JoinValues(std::move(frame.Values)) : std::move(frame.Text);
     if (!Keep(frame.Key.size() + text.size())) return;
     // Each version keeps its year in a frame of its own; files converted by other tools
     // carry the other version's, which counts where the own one is missing.
@@ -48,7 +48,7 @@ void TagAssembly::AddComment(CommentFrame&& frame) {
                              : IsPlayerNote(frame.Description) ? CommentRank::None
                                                                    : CommentRank::Described;
     if (rank <= commentRank_) return;
-    std::u16string text = JoinValues(std::move(frame.Values));
+    std::u16string text = std::move(frame.Text);
     if (!Keep(text.size())) return;
     commentRank_ = rank;
     tags_.Comment = std::move(text);
@@ -56,7 +56,7 @@ void TagAssembly::AddComment(CommentFrame&& frame) {
 
 void TagAssembly::AddLyrics(CommentFrame&& frame) {
     if (lyricsFound_) return;
-    std::u16string text = JoinValues(std::move(frame.Values));
+    std::u16string text = std::move(frame.Text);
     if (!Keep(text.size())) return;
     lyricsFound_ = true;
     tags_.Lyrics = std::move(text);

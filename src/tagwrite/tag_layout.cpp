@@ -10,7 +10,7 @@ namespace {
 bool ReadExactly(MediaSource& file, uint64_t offset, size_t size, std::vector<uint8_t>& out, uint32_t* error) {
     FileRegion region;
     if (!ReadRegion(file, offset, size, region, error)) return false;
-    out.swap(region.Bytes);
+    out.assign(region.Bytes.begin(), region.Bytes.end());
     return true;
 }
 
