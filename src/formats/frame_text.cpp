@@ -69,6 +69,25 @@ size_t FindTextEnd(uint8_t encoding, const uint8_t* bytes, size_t size, size_t* 
     return size;
 }
 
+namespace {
+
+// Hands each non-empty value of a text frame's body to take, in order; a byte-order mark
+// holds for the values after it.
+template <class Take>
+void DecodeEachValue(uint8_t encoding, const uint8_t* bytes, size_t size, Take take) {
+    bool bigEndian = encoding == 2;
+    size_t at = 0;
+    while (at < size) {
+        size_t next = 0;
+        const size_t length = FindTextEnd(encoding, bytes + at, size - at, &next);
+        std::u16string value = DecodeWith(encoding, bytes + at, length, &bigEndian);
+        if (!value.empty()) take(std::move(value));
+        at += next;
+    }
+}
+
+}  // namespace
+
 std::u16string DecodeText(uint8_t encoding, const uint8_t* bytes, size_t size) {
     bool bigEndian = encoding == 2;
     return DecodeWith(encoding, bytes, size, &bigEndian);
@@ -76,36 +95,20 @@ std::u16string DecodeText(uint8_t encoding, const uint8_t* bytes, size_t size) {
 
 std::vector<std::u16string> DecodeTextValues(uint8_t encoding, const uint8_t* bytes, size_t size) {
     std::vector<std::u16string> values;
-    bool bigEndian = encoding == 2;
-    size_t at = 0;
-    while (at < size) {
-        size_t next = 0;
-        const size_t length = FindTextEnd(encoding, bytes + at, size - at, &next);
-        std::u16string value = DecodeWith(encoding, bytes + at, length, &bigEndian);
-        if (!value.empty()) values.push_back(std::move(value));
-        at += next;
-    }
+    DecodeEachValue(encoding, bytes, size, [&](std::u16string&& value) { values.push_back(std::move(value)); });
     return values;
 }
 
 std::u16string DecodeJoinedText(uint8_t encoding, const uint8_t* bytes, size_t size) {
     std::u16string text;
-    bool bigEndian = encoding == 2;
-    size_t at = 0;
-    while (at < size) {
-        size_t next = 0;
-        const size_t length = FindTextEnd(encoding, bytes + at, size - at, &next);
-        std::u16string value = DecodeWith(encoding, bytes + at, length, &bigEndian);
-        if (!value.empty()) {
-            if (text.empty()) {
-                text = std::move(value);
-            } else {
-                text += u"; ";
-                text += value;
-            }
+    DecodeEachValue(encoding, bytes, size, [&](std::u16string&& value) {
+        if (text.empty()) {
+            text = std::move(value);
+        } else {
+            text += u"; ";
+            text += value;
         }
-        at += next;
-    }
+    });
     return text;
 }
 
