@@ -8,6 +8,15 @@
 #include "format_test_files.h"
 
 
+TEST(ContainerLayouts, AFileOfNoFormatOpensEmptyAndMarkersAloneMakeNoMp3) {
+    for (const Bytes& file : {BytesOf("plain text, no music"), Bytes{}, BytesOf("fLa"), BytesOf(std::string("RIFF\0\0\0\0AVI ", 12))}) {
+        const MediaTags tags = ReadMedia(file);
+        EXPECT_EQ(tags.Format, u"");
+        EXPECT_EQ(tags.TagTypes, u"");
+        EXPECT_EQ(tags.SampleRate, 0);
+    }
+}
+
 TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
     const Bytes flac = FormatFixtureBytes("stereo-44k.flac");
     ASSERT_FALSE(flac.empty());
