@@ -9,7 +9,8 @@
 
 
 TEST(ContainerLayouts, AFileOfNoFormatOpensEmptyAndMarkersAloneMakeNoMp3) {
-    for (const Bytes& file : {BytesOf("plain text, no music"), Bytes{}, BytesOf("fLa"), BytesOf(std::string("RIFF\0\0\0\0AVI ", 12))}) {
+    const Bytes avi = BytesOf(std::string("RIFF\0\0\0\0AVI ", 12));
+    for (const Bytes& file : {BytesOf("plain text, no music"), Bytes{}, BytesOf("fLa"), avi}) {
         const MediaTags tags = ReadMedia(file);
         EXPECT_EQ(tags.Format, u"");
         EXPECT_EQ(tags.TagTypes, u"");
