@@ -8,6 +8,16 @@
 #include "format_test_files.h"
 
 
+TEST(ContainerLayouts, AFileOfNoFormatOpensEmptyAndMarkersAloneMakeNoMp3) {
+    const Bytes avi = BytesOf(std::string("RIFF\0\0\0\0AVI ", 12));
+    for (const Bytes& file : {BytesOf("plain text, no music"), Bytes{}, BytesOf("fLa"), avi}) {
+        const MediaTags tags = ReadMedia(file);
+        EXPECT_EQ(tags.Format, u"");
+        EXPECT_EQ(tags.TagTypes, u"");
+        EXPECT_EQ(tags.SampleRate, 0);
+    }
+}
+
 TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
     const Bytes flac = FormatFixtureBytes("stereo-44k.flac");
     ASSERT_FALSE(flac.empty());

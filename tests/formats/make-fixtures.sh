@@ -96,6 +96,7 @@ with open("manifest.txt", "w", encoding="utf-8") as manifest:
         put(name, "Bitrate", round(info.bitrate / 1000))
         put(name, "SampleRate", info.sample_rate)
         put(name, "Channels", info.channels)
+        put(name, "Format", "MP3")
         tags = audio.tags or {}
         for prop, frame_id in properties.items():
             if frame_id in tags:
