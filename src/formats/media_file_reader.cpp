@@ -9,14 +9,12 @@
 #include "formats/id3v1_tag.h"
 #include "formats/id3v2_frames.h"
 #include "formats/id3v2_header.h"
+#include "formats/little_endian.h"
 #include "formats/tag_assembly.h"
 #include "formats/tag_stream.h"
 
 namespace {
 
-// The first read takes the start of the file: for most files the tag header, the whole
-// tag and the first frames; for small files everything.
-constexpr size_t kFirstRead = 16 * 1024;
 // A tag up to this size is read whole; a larger one (a large picture) frame by frame.
 constexpr uint64_t kWholeTagLimit = 64 * 1024;
 // The audio read with the tag: enough for the first frame and the next header.
@@ -38,11 +36,12 @@ class MediaFileReader {
 public:
     MediaFileReader(MediaSource& file, MediaTags& tags) : file_(file), tags_(tags), assembly_(tags) {}
 
-    bool Read(uint32_t* error) {
+    // head: the file's first bytes, already read.
+    bool Read(FileRegion head, uint32_t* error) {
         if (!file_.GetSize(&size_, error)) return false;
         audioEnd_ = size_;
-        if (!ReadRegion(file_, 0, static_cast<size_t>(std::min<uint64_t>(size_, kFirstRead)), head_, error) ||
-            !ReadLeadingTags(error) || !ReadTrailingTags(error) || !PassTrailingBlocks(error)) {
+        head_ = std::move(head);
+        if (!ReadLeadingTags(error) || !ReadTrailingTags(error) || !PassTrailingBlocks(error)) {
             return false;
         }
         assembly_.Finish();
@@ -146,7 +145,7 @@ private:
     bool FindApeTag(uint64_t* start, uint32_t* error) {
         const uint8_t* footer = BytesBeforeAudioEnd(kApeFooterSize, error);
         if (footer == nullptr || std::memcmp(footer, "APETAGEX", 8) != 0) return false;
-        const uint64_t size = footer[12] | footer[13] << 8 | footer[14] << 16 | static_cast<uint64_t>(footer[15]) << 24;
+        const uint64_t size = ReadLittleEndian(footer + 12, 4);
         const uint64_t whole = size + ((footer[23] & 0x80) ? kApeFooterSize : 0);
         if (size < kApeFooterSize || whole > audioEnd_ - leadingEnd_) return false;
         *start = audioEnd_ - whole;
@@ -285,11 +284,11 @@ private:
 
 }  // namespace
 
-bool ReadMp3File(MediaSource& file, MediaTags& out, uint32_t* error) {
+bool ReadMp3File(PrefetchedSource& file, MediaTags& out, uint32_t* error) {
     out.Clear();
     *error = 0;
     MediaFileReader reader(file, out);
-    if (reader.Read(error)) return true;
+    if (reader.Read(file.TakeHead(), error)) return true;
     out.Clear();
     return false;
 }

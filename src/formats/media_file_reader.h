@@ -6,14 +6,16 @@
 #include <cstdint>
 #include "formats/media_source.h"
 #include "formats/media_tags.h"
+#include "formats/prefetched_source.h"
 
 // Reads everything from a file of any format it recognises (media_format.cpp); fills out
 // (cleared first).  Returns false only when reading the file itself fails, with the system's
 // error in *error and out cleared again; a file without tags or audio is a success with
 // empty fields.  May throw std::bad_alloc, nothing else.
 bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error);
-// The same for a file read as MP3: ID3 tags and MPEG audio.
-bool ReadMp3File(MediaSource& file, MediaTags& out, uint32_t* error);
+// The same for a file read as MP3: ID3 tags and MPEG audio; the reader keeps the file's
+// prefetched first bytes as its own.
+bool ReadMp3File(PrefetchedSource& file, MediaTags& out, uint32_t* error);
 
 // Why a picture was not copied.
 enum class PictureCopy {

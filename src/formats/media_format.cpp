@@ -89,7 +89,6 @@ bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
                 break;
             default:
                 read = ReadMp3File(source, out, error);
-                if (read && (!out.TagTypes.empty() || out.SampleRate != 0)) out.Format = u"MP3";
                 break;
         }
     }

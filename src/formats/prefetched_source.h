@@ -2,6 +2,8 @@
 // are served from memory to the reader that follows: a file costs no second read of its
 // start.
 #pragma once
+#include <utility>
+
 #include "formats/file_region.h"
 #include "formats/media_source.h"
 
@@ -13,6 +15,8 @@ public:
     // smaller file's read already tells.
     bool Prefetch(size_t size, uint32_t* error);
     const FileRegion& Head() const noexcept { return head_; }
+    // Hands the first bytes to a reader that keeps and extends them; reads are then all the file's.
+    FileRegion TakeHead() noexcept { return std::move(head_); }
     uint64_t Size() const noexcept { return size_; }
 
     bool GetSize(uint64_t* size, uint32_t* error) noexcept override;

@@ -2,16 +2,16 @@
 
 #include <cstring>
 
-#include "formats/file_region.h"
 #include "formats/id3v2_header.h"
 
 namespace {
 
 bool ReadExactly(MediaSource& file, uint64_t offset, size_t size, std::vector<uint8_t>& out, uint32_t* error) {
-    FileRegion region;
-    if (!ReadRegion(file, offset, size, region, error)) return false;
-    out.assign(region.Bytes.begin(), region.Bytes.end());
-    return true;
+    out.resize(size);
+    size_t read = 0;
+    const bool ok = size == 0 || file.ReadAt(offset, out.data(), size, &read, error);
+    out.resize(read);
+    return ok;
 }
 
 // An ID3v2.4 tag that ends at end, announced by its footer, as the reader accepts one.
