@@ -79,6 +79,11 @@ int ConvertRunToWide(const char* text, int length, wchar_t* buffer, int size) no
     return length == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text, length, buffer, size);
 }
 
+int ConvertRunToAnsi(const wchar_t* text, int length, char* buffer, int size) noexcept {
+    bool lossy = false;
+    return Convert(text, length, buffer, size, false, lossy);
+}
+
 void ConvertToAnsiField(const wchar_t* text, int length, char* field, int fieldSize) noexcept {
     field[0] = 0;
     if (length == 0) return;

@@ -32,6 +32,10 @@ HRESULT ConvertToWideInto(const char* text, wchar_t* buffer, int size) noexcept;
 // length wide characters; the count written, or 0 with the system's error as the last error.
 int ConvertRunToWide(const char* text, int length, wchar_t* buffer, int size) noexcept;
 
+// The first length wide characters of text into buffer of size bytes, best fit as
+// ConvertToAnsi; the bytes written, or 0 with the system's error as the last error.
+int ConvertRunToAnsi(const wchar_t* text, int length, char* buffer, int size) noexcept;
+
 // Up to length wide characters into a fixed field of fieldSize bytes (a device name, say),
 // terminated when there is room; the field is left empty when the text does not convert
 // exactly (as ConvertNameToAnsi) or does not fit.
