@@ -41,6 +41,12 @@ const char16_t* RenamedFrameId(const uint8_t* bytes) noexcept {
     return nullptr;
 }
 
+const char16_t* PaddedOldFrameId(const uint8_t* bytes) noexcept {
+    return bytes[3] == 0 && IsFrameId(bytes, 3) ? RenamedFrameId(bytes) : nullptr;
+}
+
+bool IsMissingExtendedHeader(const uint8_t* sizeBytes) noexcept { return IsFrameId(sizeBytes, 4); }
+
 std::u16string FrameIdOf(const uint8_t* bytes, int version) {
     if (version == 2) {
         const char16_t* renamed = RenamedFrameId(bytes);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "formats/frame_ids.h"
+#include "formats/frame_size_choice.h"
 #include "formats/unsynchronisation.h"
 
 namespace {
@@ -35,21 +36,16 @@ FrameKind KindOf(const std::u16string& id) {
     return FrameKind::Other;
 }
 
-// What lies where a frame ends, by one reading of its size.
-enum class Landing { Nowhere, End, Zero, Frame };
-
+// What lies at next of the stream's run, read raw without moving.
 Landing LandingAt(TagStream& stream, uint64_t next) {
     if (next == stream.RawEnd()) return Landing::End;
     if (next > stream.RawEnd()) return Landing::Nowhere;
     uint8_t bytes[4] = {};
     const size_t count = static_cast<size_t>(std::min<uint64_t>(4, stream.RawEnd() - next));
-    if (!stream.PeekRaw(next, bytes, count)) return Landing::Nowhere;
-    if (count == 4 && IsFrameId(bytes, 4)) return Landing::Frame;
-    return bytes[0] == 0 ? Landing::Zero : Landing::Nowhere;
+    return stream.PeekRaw(next, bytes, count) ? LandingOf(bytes, count) : Landing::Nowhere;
 }
 
-// Whether the tag holds nothing but zeros from next to its end: padding, not a zero byte
-// inside some frame.
+// Whether the run holds nothing but zeros from next to its end.
 bool IsPaddingToEnd(TagStream& stream, uint64_t next) {
     uint8_t chunk[4096];
     while (next < stream.RawEnd()) {
@@ -63,31 +59,10 @@ bool IsPaddingToEnd(TagStream& stream, uint64_t next) {
     return true;
 }
 
-// 2.4 stores frame sizes syncsafe, but widespread encoders wrote plain integers there:
-// where the syncsafe reading does not lead to a next frame and the plain one does, the
-// plain one is meant.  A zero byte counts as the start of padding only where the tag is
-// zeros from there to its end.
-uint32_t ChooseFrameSize(TagStream& stream, const uint8_t* sizeBytes) {
-    const uint32_t plain = ReadBigEndian(sizeBytes, 4);
-    uint32_t syncsafe = 0;
-    const bool valid = ReadSyncsafe(sizeBytes, &syncsafe);
-    if (valid && syncsafe == plain) return plain;
-    const uint64_t body = stream.RawOffset();
-    const Landing bySyncsafe = valid ? LandingAt(stream, body + syncsafe) : Landing::Nowhere;
-    if (bySyncsafe == Landing::Frame || bySyncsafe == Landing::End) return syncsafe;
-    const Landing byPlain = LandingAt(stream, body + plain);
-    if (byPlain == Landing::Frame || byPlain == Landing::End) {
-        return bySyncsafe == Landing::Zero && IsPaddingToEnd(stream, body + syncsafe) ? syncsafe : plain;
-    }
-    if (bySyncsafe == Landing::Zero) return syncsafe;
-    if (byPlain == Landing::Zero) return plain;
-    return valid ? syncsafe : plain;
-}
-
-// A 2.2 identifier padded with a zero byte, as an old music store's software wrote them
-// into 2.3 tags ("TT2\0"), under its 2.3/2.4 name; null for anything else.
-const char16_t* PaddedOldFrameId(const uint8_t* bytes) noexcept {
-    return bytes[3] == 0 && IsFrameId(bytes, 3) ? RenamedFrameId(bytes) : nullptr;
+uint32_t ChooseStreamFrameSize(TagStream& stream, const uint8_t* sizeBytes) {
+    return ChooseFrameSize(
+        sizeBytes, stream.RawOffset(), [&](uint64_t at) { return LandingAt(stream, at); },
+        [&](uint64_t at) { return IsPaddingToEnd(stream, at); });
 }
 
 // Reads the header at the stream's position; false at padding, the end or a broken header.
@@ -114,7 +89,7 @@ bool ReadFrameHeader(TagStream& stream, const Id3v2Header& tag, FrameHeader& fra
         frame.ExtraBytes = (format & 0x20) ? 1 : 0;
         return true;
     }
-    frame.Size = ChooseFrameSize(stream, bytes + 4);
+    frame.Size = ChooseStreamFrameSize(stream, bytes + 4);
     frame.Skipped = (format & 0x0C) != 0;
     frame.Unsynchronised = (format & 0x02) != 0 || tag.Unsynchronised();
     frame.HasDataLength = (format & 0x01) != 0;
@@ -122,14 +97,13 @@ bool ReadFrameHeader(TagStream& stream, const Id3v2Header& tag, FrameHeader& fra
     return true;
 }
 
-// The extended header is passed over: nothing in it changes what the frames say.  Some
-// writers set its flag without writing one: where its size bytes are a frame identifier,
-// the frames start right there.
+// The extended header is passed over: nothing in it changes what the frames say.  One that
+// is flagged but missing leaves the frames where they are.
 bool SkipExtendedHeader(TagStream& stream, int version) {
     const StreamMark start = stream.Mark();
     uint8_t sizeBytes[4];
     if (stream.Read(sizeBytes, 4) < 4) return false;
-    if (IsFrameId(sizeBytes, 4)) {
+    if (IsMissingExtendedHeader(sizeBytes)) {
         stream.Seek(start);
         return true;
     }

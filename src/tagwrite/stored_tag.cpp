@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/frame_ids.h"
+#include "formats/frame_size_choice.h"
 #include "formats/id3v2_header.h"
 #include "formats/unsynchronisation.h"
 #include "tagwrite/tag_upgrade.h"
@@ -11,29 +12,28 @@ namespace {
 
 constexpr uint8_t kV4Unsynchronised = 0x02;
 
-// Whether frames at offset next of body may follow: the end, padding or a frame identifier.
-bool LandsOnFrame(const uint8_t* body, size_t size, uint64_t next) {
-    if (next == size) return true;
-    if (next > size) return false;
-    if (body[next] == 0) return true;
-    return size - next >= 4 && IsFrameId(body + next, 4);
+// What lies at next of the frames held in body (size bytes).
+Landing LandingIn(const uint8_t* body, size_t size, uint64_t next) noexcept {
+    if (next == size) return Landing::End;
+    if (next > size) return Landing::Nowhere;
+    return LandingOf(body + next, static_cast<size_t>(std::min<uint64_t>(4, size - next)));
 }
 
-// 2.4 sizes are syncsafe, but some encoders wrote plain integers: the one that leads to a
-// next frame is meant, as the reader decides.
+// A 2.4 frame's size, read by the rules the reader follows.
 uint32_t FrameSizeOf(const uint8_t* body, size_t size, size_t headerEnd, const uint8_t* sizeBytes) {
-    const uint32_t plain = ReadBigEndian(sizeBytes, 4);
-    uint32_t syncsafe = 0;
-    const bool valid = ReadSyncsafe(sizeBytes, &syncsafe);
-    if (valid && syncsafe == plain) return plain;
-    if (valid && LandsOnFrame(body, size, headerEnd + uint64_t{syncsafe})) return syncsafe;
-    if (LandsOnFrame(body, size, headerEnd + uint64_t{plain})) return plain;
-    return valid ? syncsafe : plain;
+    return ChooseFrameSize(
+        sizeBytes, headerEnd, [&](uint64_t at) { return LandingIn(body, size, at); },
+        [&](uint64_t at) { return std::all_of(body + at, body + size, [](uint8_t b) { return b == 0; }); });
 }
 
-// The bytes after the extended header; false when it runs past the tag.
+// The bytes after the extended header (none where one is flagged but missing); false when
+// it runs past the tag.
 bool SkipExtendedHeader(const uint8_t* body, size_t size, int version, size_t* at) {
     if (size < 4) return false;
+    if (IsMissingExtendedHeader(body)) {
+        *at = 0;
+        return true;
+    }
     uint32_t length = 0;
     if (version == 3) {
         length = ReadBigEndian(body, 4) + 4;
@@ -43,6 +43,14 @@ bool SkipExtendedHeader(const uint8_t* body, size_t size, int version, size_t* a
     if (length > size) return false;
     *at = length;
     return true;
+}
+
+// The frame identifier at bytes in a tag of version 3 or 4, a padded 2.2 one under its
+// later name; empty where there is none, which ends the frames.
+std::string FrameIdAt(const uint8_t* bytes) {
+    if (IsFrameId(bytes, 4)) return std::string(reinterpret_cast<const char*>(bytes), 4);
+    const char16_t* renamed = PaddedOldFrameId(bytes);
+    return renamed != nullptr ? std::string(renamed, renamed + 4) : std::string();
 }
 
 // A 2.4 frame's own unsynchronisation undone after its extra header bytes (group,
@@ -61,8 +69,10 @@ void ParseFrames(const uint8_t* body, size_t size, const Id3v2Header& header, St
     const size_t headerSize = version == 2 ? 6 : 10;
     size_t at = 0;
     if (header.HasExtendedHeader() && !SkipExtendedHeader(body, size, version, &at)) return;
-    while (size - at >= headerSize && IsFrameId(body + at, version == 2 ? 3 : 4)) {
+    while (size - at >= headerSize) {
         const uint8_t* bytes = body + at;
+        const std::string id = version == 2 ? std::string() : FrameIdAt(bytes);
+        if (version == 2 ? !IsFrameId(bytes, 3) : id.empty()) return;
         uint32_t frameSize = 0;
         if (version == 2) {
             frameSize = ReadBigEndian(bytes + 3, 3);
@@ -80,7 +90,7 @@ void ParseFrames(const uint8_t* body, size_t size, const Id3v2Header& header, St
             if (UpgradeFrom22(bytes, frame)) tag.Frames.push_back(std::move(frame));
             continue;
         }
-        frame.Id.assign(reinterpret_cast<const char*>(bytes), 4);
+        frame.Id = id;
         frame.Status = bytes[8];
         frame.Format = bytes[9];
         if (version == 4 && ((frame.Format & kV4Unsynchronised) || header.Unsynchronised())) {

@@ -391,3 +391,26 @@ TEST_F(TagFileWriting, AFullDiskLeavesTheOriginalAndNoNewFile) {
     ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription();
     EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Title), L"Full");
 }
+
+TEST_F(TagFileWriting, FramesInTheLayoutsOfOldWritersSurviveASave) {
+    // Laid out as real tools left them, and read by the same rules when the tag is written
+    // again: an extended-header flag without one, 2.2 identifiers padded into a 2.3 tag, and a
+    // plain 2.4 size whose syncsafe reading lands on a value separator.
+    const Bytes values = Bytes{0} + BytesOf(std::string(127, 'a')) + Bytes{0} + BytesOf(std::string(127, 'b'));
+    const struct {
+        const wchar_t* Name;
+        Bytes Tag;
+        const wchar_t* Artist;
+    } cases[] = {{L"flagged.mp3", Tag(3, TextFrame(3, "TPE1", "Flagged"), 0x40), L"Flagged"},
+                 {L"padded.mp3", Tag(3, TextFrame(3, std::string("TP1\0", 4), "Store")), L"Store"},
+                 {L"plain.mp3", Tag(4, Frame(4, "TIT2", values, 0, true) + TextFrame(4, "TPE1", "Next")), L"Next"}};
+    for (const auto& test : cases) {
+        const std::wstring path = folder.WriteFile(test.Name, test.Tag + MpegFrames(6));
+        ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
+        ASSERT_EQ(Put(tag.Get(), &ITagFile2::put_Album, L"Edited"), S_OK);
+        ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription();
+        ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
+        EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Artist), test.Artist) << test.Name;
+        EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Album), L"Edited") << test.Name;
+    }
+}
