@@ -12,6 +12,7 @@
 #include "formats/little_endian.h"
 #include "formats/tag_assembly.h"
 #include "formats/tag_stream.h"
+#include "formats/text_fields.h"
 
 namespace {
 
@@ -263,9 +264,7 @@ private:
         const std::u16string name = version == 1    ? u"ID3v1"
                                     : version == 11 ? u"ID3v1.1"
                                                     : u"ID3v2." + std::u16string(1, static_cast<char16_t>(u'0' + version));
-        if ((u" " + tagTypes_ + u" ").find(u" " + name + u" ") != std::u16string::npos) return;
-        if (!tagTypes_.empty()) tagTypes_ += u' ';
-        tagTypes_ += name;
+        if ((u" " + tagTypes_ + u" ").find(u" " + name + u" ") == std::u16string::npos) ::AddTagType(tagTypes_, name);
     }
 
     MediaSource& file_;
