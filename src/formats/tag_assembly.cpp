@@ -62,11 +62,7 @@ void TagAssembly::AddLyrics(CommentFrame&& frame) {
     tags_.Lyrics = std::move(text);
 }
 
-void TagAssembly::AddPicture(const PictureLocation& picture) noexcept {
-    if (!WantsPicture() || (tags_.PictureFound && picture.Type != 3)) return;
-    tags_.PictureFound = true;
-    tags_.Picture = picture;
-}
+void TagAssembly::AddPicture(const PictureLocation& picture) noexcept { tags_.OfferPicture(picture); }
 
 void TagAssembly::Finish() {
     tags_.Title = TextOf(tags_, u"TIT2");
