@@ -7,13 +7,12 @@ declare -A allowed=(
     [support]=""
     [tag]="support"
     [formats]=""
-    [tagwrite]="formats"
     [module]="support"
     [automation]="module support"
     [control]="tag automation module support"
     [registration]="module support"
-    [tagfile]="tagwrite formats automation module support"
-    [server]="tagfile control registration automation tag tagwrite formats module support"
+    [tagfile]="formats automation module support"
+    [server]="tagfile control registration automation tag formats module support"
 )
 status=0
 for folder in "${!allowed[@]}"; do

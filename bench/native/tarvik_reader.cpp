@@ -3,7 +3,7 @@
 #include <fcntl.h>
 
 #include "common/unique_descriptor.h"
-#include "formats/media_file_reader.h"
+#include "formats/media_format.h"
 #include "formats/posix_file_source.h"
 
 bool ReadWithTarvik(const char* path, MediaTags& tags, std::vector<ReadCall>* reads) {

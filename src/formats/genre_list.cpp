@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "formats/frame_text.h"
+#include "formats/id3v2/frame_text.h"
 
 namespace {
 

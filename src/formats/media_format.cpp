@@ -2,14 +2,20 @@
 
 #include <cstring>
 
-#include "formats/asf/asf_file_reader.h"
-#include "formats/flac/flac_file_reader.h"
-#include "formats/id3v2_header.h"
-#include "formats/media_file_reader.h"
-#include "formats/mp4/mp4_file_reader.h"
-#include "formats/ogg/ogg_file_reader.h"
+#include "formats/asf/asf_reader.h"
+#include "formats/asf/asf_writer.h"
+#include "formats/flac/flac_reader.h"
+#include "formats/flac/flac_writer.h"
+#include "formats/id3v2/id3v2_header.h"
+#include "formats/mp3/mp3_reader.h"
+#include "formats/mp3/mp3_writer.h"
+#include "formats/mp4/mp4_reader.h"
+#include "formats/mp4/mp4_writer.h"
 #include "formats/ogg/ogg_picture_copy.h"
-#include "formats/riff/chunk_file_reader.h"
+#include "formats/ogg/ogg_reader.h"
+#include "formats/ogg/ogg_writer.h"
+#include "formats/riff/riff_reader.h"
+#include "formats/riff/riff_writer.h"
 
 namespace {
 
@@ -61,6 +67,22 @@ bool RecognizeFormat(PrefetchedSource& file, RecognizedFormat& format, uint32_t*
     return ReadFlacAfterId3v2(file, format, error);
 }
 
+bool FormatNamed(const std::u16string& name, MediaFormat* format) noexcept {
+    const struct {
+        const char16_t* Name;
+        MediaFormat Format;
+    } names[] = {{u"MP3", MediaFormat::Mp3}, {u"FLAC", MediaFormat::Flac}, {u"Ogg Vorbis", MediaFormat::Ogg},
+                 {u"Opus", MediaFormat::Ogg},  {u"Ogg", MediaFormat::Ogg},   {u"WAV", MediaFormat::Wav},
+                 {u"AIFF", MediaFormat::Aiff}, {u"MP4", MediaFormat::Mp4},  {u"WMA", MediaFormat::Asf}};
+    for (const auto& known : names) {
+        if (name == known.Name) {
+            *format = known.Format;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ReadMediaFile(MediaSource& file, MediaTags& out, uint32_t* error) {
     out.Clear();
     *error = 0;
@@ -103,4 +125,40 @@ PictureCopy CopyPicture(MediaSource& source, const MediaTags& tags, ByteSink& ta
     if (!source.GetSize(&size, error)) return PictureCopy::ReadFailed;
     if (size != tags.Picture.FileSize) return PictureCopy::Changed;
     return CopyOggPicture(source, tags.Picture, target, error);
+}
+
+SaveVerdict PlanMediaSave(MediaSource& file, const TagEdits& edits, CodePageEncoder& encoder, SavePlan& plan) {
+    plan = SavePlan();
+    uint32_t error = 0;
+    PrefetchedSource source(file);
+    RecognizedFormat format;
+    if (!source.Prefetch(kHeadSize, &error) || !RecognizeFormat(source, format, &error)) {
+        return SaveVerdict::ReadFailure(error);
+    }
+    const SaveRequest request{source, format.Start, edits, encoder};
+    SaveVerdict verdict;
+    switch (format.Format) {
+        case MediaFormat::Flac:
+            verdict = PlanFlacSave(request, plan);
+            break;
+        case MediaFormat::Ogg:
+            verdict = PlanOggSave(request, plan);
+            break;
+        case MediaFormat::Wav:
+        case MediaFormat::Aiff:
+            verdict = PlanRiffSave(request, plan);
+            break;
+        case MediaFormat::Mp4:
+            verdict = PlanMp4Save(request, plan);
+            break;
+        case MediaFormat::Asf:
+            verdict = PlanAsfSave(request, plan);
+            break;
+        default:
+            verdict = PlanMp3Save(request, plan);
+            break;
+    }
+    if (!verdict.Ok() || plan.Way != SaveWay::Undecided) return verdict;
+    if (!ChooseSaveWay(source, source.Size(), plan, &error)) return SaveVerdict::ReadFailure(error);
+    return verdict;
 }

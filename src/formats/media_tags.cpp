@@ -4,6 +4,8 @@ namespace {
 
 char16_t FoldAscii(char16_t c) noexcept { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
+}  // namespace
+
 bool EqualIgnoringAsciiCase(const std::u16string& a, const std::u16string& b) noexcept {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -11,8 +13,6 @@ bool EqualIgnoringAsciiCase(const std::u16string& a, const std::u16string& b) no
     }
     return true;
 }
-
-}  // namespace
 
 const std::u16string* MediaTags::FindText(const std::u16string& frameId) const {
     const auto found = Texts.find(frameId);

@@ -28,6 +28,9 @@ struct PictureLocation {
     uint64_t OggPage = 0;
 };
 
+// Whether two keys are the same but for the letter case of ASCII letters.
+bool EqualIgnoringAsciiCase(const std::u16string& a, const std::u16string& b) noexcept;
+
 struct MediaTags {
     std::u16string Title, Artist, Album, AlbumArtist, Composer, Comment, Genre;
     long Year = 0, Track = 0, TrackCount = 0, Disc = 0, DiscCount = 0;

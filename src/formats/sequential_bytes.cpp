@@ -1,7 +1,7 @@
 #include "formats/sequential_bytes.h"
 
 #include "formats/little_endian.h"
-#include "formats/tag_stream.h"
+#include "formats/id3v2/tag_stream.h"
 
 bool SequentialBytes::ReadLittleEndian32(uint32_t* value) {
     uint8_t bytes[4];

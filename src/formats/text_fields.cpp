@@ -46,6 +46,7 @@ void TextFields::Finish(const FieldNames& names) {
     CopyFirst(tags_, names.Composer, tags_.Composer);
     CopyFirst(tags_, names.Comment, tags_.Comment);
     CopyFirst(tags_, names.Genre, tags_.Genre);
+    CopyFirst(tags_, names.Lyrics, tags_.Lyrics);
     if (const std::u16string* year = FindFirst(tags_, names.Year)) tags_.Year = ParseYear(*year);
     ReadPair(tags_, names.Track, names.TrackCount, &tags_.Track, &tags_.TrackCount);
     ReadPair(tags_, names.Disc, names.DiscCount, &tags_.Disc, &tags_.DiscCount);

@@ -13,7 +13,7 @@
 // the pair gives none.
 struct FieldNames {
     using Keys = std::array<const char16_t*, 2>;
-    Keys Title, Artist, Album, AlbumArtist, Composer, Comment, Genre, Year, Track, TrackCount, Disc, DiscCount;
+    Keys Title, Artist, Album, AlbumArtist, Composer, Comment, Genre, Year, Track, TrackCount, Disc, DiscCount, Lyrics;
 };
 
 class TextFields {

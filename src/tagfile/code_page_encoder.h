@@ -1,6 +1,6 @@
 // The system code page's form of text for the ID3v1 tag, as the lumex control reads it back.
 #pragma once
-#include "tagwrite/id3v1_update.h"
+#include "formats/code_page_encoder.h"
 
 class SystemCodePageEncoder final : public CodePageEncoder {
 public:

@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "support/last_error.h"
+#include "tagfile/disk_file_source.h"
 
 namespace {
 
-constexpr size_t kCopyChunk = 256 * 1024;
 // What a file keeps of its attributes when it is written anew.
 constexpr DWORD kCopiedAttributes =
     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -33,22 +33,8 @@ bool SeekTo(HANDLE file, uint64_t offset) {
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != 0;
 }
 
-// The bytes [begin, end) of source appended to target.
-bool CopyRun(HANDLE source, uint64_t begin, uint64_t end, HANDLE target) {
-    if (!SeekTo(source, begin)) return false;
-    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kCopyChunk]);
-    for (uint64_t left = end - begin; left > 0;) {
-        DWORD read = 0;
-        const DWORD ask = static_cast<DWORD>(std::min<uint64_t>(left, kCopyChunk));
-        if (!ReadFile(source, chunk.get(), ask, &read, nullptr)) return false;
-        if (read == 0) {
-            SetLastError(ERROR_HANDLE_EOF);  // the file ended before its audio did
-            return false;
-        }
-        if (!WriteAll(target, chunk.get(), read)) return false;
-        left -= read;
-    }
-    return true;
+bool WriteAt(HANDLE file, uint64_t offset, const std::vector<uint8_t>& bytes) {
+    return SeekTo(file, offset) && WriteAll(file, bytes.data(), bytes.size());
 }
 
 // The original's owner, group and access list on the new file; where the owner cannot be
@@ -67,20 +53,31 @@ bool CopySecurity(const std::wstring& from, const std::wstring& to) {
 
 // Everything of the new file up to its rename; false with the system's error set.
 bool FillNewFile(HANDLE original, HANDLE written, const SavePlan& plan) {
+    DiskFileSource source(original);
+    DiskFileSink sink(written);
+    uint32_t error = 0;
+    if (!WritePlannedFile(source, plan, sink, &error)) {
+        SetLastError(error != 0 ? error : ERROR_HANDLE_EOF);  // 0: the file ended before a run of it did
+        return false;
+    }
     FILETIME created{};
-    return WriteAll(written, plan.Tag.data(), plan.Tag.size()) &&
-           CopyRun(original, plan.KeptStart, plan.KeptEnd, written) &&
-           WriteAll(written, plan.Id3v1.data(), plan.Id3v1.size()) &&
-           GetFileTime(original, &created, nullptr, nullptr) && SetFileTime(written, &created, nullptr, nullptr) &&
+    return GetFileTime(original, &created, nullptr, nullptr) && SetFileTime(written, &created, nullptr, nullptr) &&
            FlushFileBuffers(written);
 }
 
 }  // namespace
 
-HRESULT WriteTagInPlace(HANDLE file, const SavePlan& plan, const std::vector<uint8_t>& oldTag) {
-    if (SeekTo(file, 0) && WriteAll(file, plan.Tag.data(), plan.Tag.size()) && FlushFileBuffers(file)) return S_OK;
+HRESULT WriteInPlace(HANDLE file, const SavePlan& plan) {
+    std::vector<uint8_t> old(plan.InPlaceBytes.size());
+    DWORD read = 0;
+    if (!SeekTo(file, plan.InPlaceOffset) ||
+        !ReadFile(file, old.data(), static_cast<DWORD>(old.size()), &read, nullptr)) {
+        return LastErrorResult();
+    }
+    old.resize(read);
+    if (WriteAt(file, plan.InPlaceOffset, plan.InPlaceBytes) && FlushFileBuffers(file)) return S_OK;
     const HRESULT failure = LastErrorResult();
-    if (SeekTo(file, 0) && WriteAll(file, oldTag.data(), oldTag.size())) FlushFileBuffers(file);
+    if (WriteAt(file, plan.InPlaceOffset, old)) FlushFileBuffers(file);
     return failure;
 }
 

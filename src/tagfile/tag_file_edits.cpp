@@ -8,7 +8,8 @@
 
 #include "support/disk_file.h"
 #include "support/last_error.h"
-#include "tagwrite/edit_view.h"
+#include "formats/edit_keys.h"
+#include "formats/edit_view.h"
 
 namespace {
 
@@ -54,12 +55,24 @@ HRESULT ReadPictureFile(const wchar_t* path, CoverImage& cover, const wchar_t** 
 
 }  // namespace
 
+void TagFileObject::KeepEdit(const std::u16string& key, const std::u16string& value) {
+    // One edit a field: another of its names edited before gives way.
+    if (KeyedNames != nullptr) {
+        for (const std::u16string& name : FieldKeysOf(*KeyedNames, key)) {
+            for (auto edit = Edits.Texts.begin(); edit != Edits.Texts.end();) {
+                edit = EqualIgnoringAsciiCase(edit->first, name) ? Edits.Texts.erase(edit) : std::next(edit);
+            }
+        }
+    }
+    Edits.Texts[key] = value;
+    ShowEdit(KeyedNames, key, value, Tags);
+}
+
 HRESULT TagFileObject::Edit(const std::u16string& key, const wchar_t* value) {
     try {
         const std::u16string text = TextOf(value);
         SectionLock lock(StateLock);
-        Edits.Texts[key] = text;
-        ShowEdit(key, text, Tags);
+        KeepEdit(EditKeyFor(KeyedNames, key), text);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -73,24 +86,30 @@ HRESULT TagFileObject::EditPair(const char16_t* key, bool ofCount, long value) {
         const bool track = key[1] == u'R';  // TRCK, else TPOS
         const long first = ofCount ? (track ? Tags.Track : Tags.Disc) : value;
         const long count = ofCount ? value : (track ? Tags.TrackCount : Tags.DiscCount);
+        const PairKeys keys = PairKeysFor(KeyedNames, key);
+        if (!keys.Count.empty()) {
+            // The number and the count under keys of their own: "" where 0.
+            KeepEdit(keys.Number, first != 0 ? NumberText(first) : std::u16string());
+            KeepEdit(keys.Count, count != 0 ? NumberText(count) : std::u16string());
+            return S_OK;
+        }
         // "n", or "n/N" with a count; nothing where both are 0.
         std::u16string text;
         if (first != 0 || count != 0) text = NumberText(first) + (count != 0 ? u"/" + NumberText(count) : u"");
-        Edits.Texts[key] = text;
-        ShowEdit(key, text, Tags);
+        KeepEdit(keys.Number, text);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
 }
 
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Title(BSTR value) { return Edit(u"TIT2", value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Artist(BSTR value) { return Edit(u"TPE1", value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Album(BSTR value) { return Edit(u"TALB", value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_AlbumArtist(BSTR value) { return Edit(u"TPE2", value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Composer(BSTR value) { return Edit(u"TCOM", value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Title(BSTR value) { return Edit(kTitleKey, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Artist(BSTR value) { return Edit(kArtistKey, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Album(BSTR value) { return Edit(kAlbumKey, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_AlbumArtist(BSTR value) { return Edit(kAlbumArtistKey, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Composer(BSTR value) { return Edit(kComposerKey, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::put_Comment(BSTR value) { return Edit(kCommentKey, value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Genre(BSTR value) { return Edit(u"TCON", value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Genre(BSTR value) { return Edit(kGenreKey, value); }
 HRESULT STDMETHODCALLTYPE TagFileObject::put_Lyrics(BSTR value) { return Edit(kLyricsKey, value); }
 
 HRESULT STDMETHODCALLTYPE TagFileObject::put_Year(long value) {
@@ -104,22 +123,32 @@ HRESULT STDMETHODCALLTYPE TagFileObject::put_Year(long value) {
     }
 }
 
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Track(long value) { return EditPair(u"TRCK", false, value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_TrackCount(long value) { return EditPair(u"TRCK", true, value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_Disc(long value) { return EditPair(u"TPOS", false, value); }
-HRESULT STDMETHODCALLTYPE TagFileObject::put_DiscCount(long value) { return EditPair(u"TPOS", true, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Track(long value) { return EditPair(kTrackKey, false, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_TrackCount(long value) { return EditPair(kTrackKey, true, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_Disc(long value) { return EditPair(kDiscKey, false, value); }
+HRESULT STDMETHODCALLTYPE TagFileObject::put_DiscCount(long value) { return EditPair(kDiscKey, true, value); }
 
 HRESULT STDMETHODCALLTYPE TagFileObject::SetText(BSTR frameId, BSTR value) {
     try {
         std::u16string key = TextOf(frameId);
-        for (size_t i = 0; i < key.size() && i < 4; ++i) {
-            if (key[i] >= u'a' && key[i] <= u'z') key[i] = static_cast<char16_t>(key[i] - u'a' + u'A');
+        MediaFormat format = MediaFormat::Mp3;
+        bool keyed = false;
+        {
+            SectionLock lock(StateLock);
+            format = Format;
+            keyed = KeyedNames != nullptr;
         }
-        if (!IsTextFrameKey(key)) {
+        if (!SettableKey(format, key)) {
             return FailWithPath(E_INVALIDARG, L"Cannot set", frameId != nullptr ? frameId : L"",
-                                L"it is not the identifier of a text frame (such as TBPM or TXXX:description)");
+                                keyed ? L"it is not the name of a text field in this file's format"
+                                      : L"it is not the identifier of a text frame (such as TBPM or TXXX:description)");
         }
-        return Edit(key == u"TDRC" ? kYearKey : key, value);
+        if (!keyed) return Edit(key == u"TDRC" ? kYearKey : key, value);
+        // A format's own name is kept as it is, never taken for a property's.
+        const std::u16string text = TextOf(value);
+        SectionLock lock(StateLock);
+        KeepEdit(key, text);
+        return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -19,13 +19,14 @@
 #include <string>
 
 #include "automation/tarvik.h"
-#include "formats/media_file_reader.h"
+#include "formats/media_format.h"
 #include "formats/media_tags.h"
+#include "formats/text_fields.h"
 #include "module/interface_table.h"
 #include "module/module_lock_holder.h"
 #include "support/critical_section.h"
 #include "support/unique_handle.h"
-#include "tagwrite/tag_edits.h"
+#include "formats/tag_edits.h"
 
 class TagFileObject final : private ModuleLockHolder,
                             public ITagFile2,
@@ -126,8 +127,11 @@ private:
     HRESULT FailWithPath(HRESULT code, const wchar_t* action, const wchar_t* path, const wchar_t* reason);
     // Raises the error information of a picture that was not copied to target.
     HRESULT FailPictureCopy(PictureCopy copy, uint32_t error, const wchar_t* target);
-    // Keeps an edit of key (see TagEdits) and shows it in Tags, under the lock.
+    // Keeps an edit of key (see TagEdits; a property's key is kept under the format's own
+    // name for it) and shows it in Tags, under the lock.
     HRESULT Edit(const std::u16string& key, const wchar_t* value);
+    // Keeps key's edit as it is named, under the lock held.
+    void KeepEdit(const std::u16string& key, const std::u16string& value);
     // A number pair ("3/12" of TRCK or TPOS) edited through one of its halves.
     HRESULT EditPair(const char16_t* key, bool ofCount, long value);
     // Reads the file at Path into Tags and notes its last write, under the lock; a failure
@@ -135,6 +139,8 @@ private:
     HRESULT LoadTags();
     // Save's work under the lock, on the file opened without sharing (closed on the way).
     HRESULT SaveOpenedFile(UniqueHandle& file);
+    // Raises the error information of a save the writer refused.
+    HRESULT FailRefusedSave(const SaveVerdict& verdict);
 
     OwnUnknown Own{*this};
     IUnknown* Controlling;  // Own, or the outer object of an aggregate (not counted)
@@ -144,4 +150,6 @@ private:
     std::wstring Path;  // the file Tags came from, read again by SavePicture; "" until an Open succeeds
     FILETIME OpenedWriteTime{};  // the file's last write when Tags were read: Save refuses a file changed since
     TagEdits Edits;     // what Save will write
+    MediaFormat Format = MediaFormat::Mp3;   // of the file opened, as its reader named it
+    const FieldNames* KeyedNames = nullptr;  // the fields of a format of keyed texts; null for ID3v2 frames
 };

@@ -7,7 +7,8 @@
 #include <memory>
 #include <new>
 
-#include "formats/media_file_reader.h"
+#include "formats/edit_keys.h"
+#include "formats/media_format.h"
 #include "tagfile/disk_file_source.h"
 #include "support/disk_file.h"
 #include "support/interface_ptr.h"
@@ -90,6 +91,8 @@ HRESULT TagFileObject::LoadTags() {
         Tags.Clear();
         Path.clear();
     }
+    if (!FormatNamed(Tags.Format, &Format)) Format = MediaFormat::Mp3;
+    KeyedNames = KeyedFieldNames(Format);
     return failure;
 }
 

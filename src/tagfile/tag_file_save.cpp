@@ -1,18 +1,17 @@
 // Save: the changes written so that the file is, at every moment, the old file or the new
 // one.  The file is opened shared with nobody, and every check is made under that handle:
-// read-only, changed since Open (size or last write), a format this class does not write.
+// read-only, changed since Open (size or last write); the format's writer plans the rest.
 // A refused or failed save leaves the file as it was and the changes in the object.
 #include "tagfile/tag_file_object.h"
 
 #include <new>
 
+#include "formats/media_format.h"
 #include "support/disk_file.h"
 #include "support/last_error.h"
 #include "tagfile/code_page_encoder.h"
 #include "tagfile/disk_file_source.h"
 #include "tagfile/file_rewrite.h"
-#include "tagwrite/save_plan.h"
-#include "tagwrite/tag_layout.h"
 
 namespace {
 
@@ -29,12 +28,9 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Save() {
     try {
         if (Path.empty()) return FailWithPath(E_UNEXPECTED, kCannotSave, L"", L"no file has been opened");
         if (Edits.Empty()) return S_OK;
-        if (Tags.Format != u"MP3") {
-            const std::wstring reason = Tags.Format.empty()
-                                            ? std::wstring(L"it holds neither a tag nor MPEG audio")
-                                            : L"writing " + std::wstring(Tags.Format.begin(), Tags.Format.end()) +
-                                                  L" files is not supported";
-            return FailWithPath(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), kCannotSave, Path.c_str(), reason.c_str());
+        if (Tags.Format.empty()) {
+            return FailWithPath(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), kCannotSave, Path.c_str(),
+                                L"it holds neither a tag nor MPEG audio");
         }
         const DWORD attributes = GetFileAttributesW(Path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -60,6 +56,18 @@ HRESULT STDMETHODCALLTYPE TagFileObject::Save() {
     }
 }
 
+HRESULT TagFileObject::FailRefusedSave(const SaveVerdict& verdict) {
+    if (verdict.Refusal == SaveRefusal::ReadFailed) {
+        return FailWithPath(verdict.Error != 0 ? HRESULT_FROM_WIN32(verdict.Error) : E_FAIL, kCannotSave, Path.c_str(),
+                            nullptr);
+    }
+    const DWORD code = verdict.Refusal == SaveRefusal::Damaged    ? ERROR_FILE_CORRUPT
+                       : verdict.Refusal == SaveRefusal::TooLarge ? ERROR_FILE_TOO_LARGE
+                                                                  : ERROR_NOT_SUPPORTED;
+    const std::wstring reason(verdict.Reason.begin(), verdict.Reason.end());
+    return FailWithPath(HRESULT_FROM_WIN32(code), kCannotSave, Path.c_str(), reason.c_str());
+}
+
 HRESULT TagFileObject::SaveOpenedFile(UniqueHandle& file) {
     FILETIME written{};
     LARGE_INTEGER size{};
@@ -72,30 +80,16 @@ HRESULT TagFileObject::SaveOpenedFile(UniqueHandle& file) {
                             L"the file has changed since it was opened (saving would undo that change)");
     }
     DiskFileSource source(file.Get());
-    TagLayout layout;
-    uint32_t error = 0;
-    const LayoutRead read = ReadTagLayout(source, layout, &error);
-    if (read == LayoutRead::ReadFailed) {
-        return FailWithPath(error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL, kCannotSave, Path.c_str(), nullptr);
-    }
-    if (read == LayoutRead::Truncated) {
-        return FailWithPath(HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT), kCannotSave, Path.c_str(),
-                            L"its ID3v2 tag runs past the end of the file");
-    }
     SystemCodePageEncoder encoder;
     SavePlan plan;
-    switch (PlanSave(layout, Edits, encoder, plan)) {
-        case SaveRefusal::UnwritableTag:
-            return FailWithPath(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), kCannotSave, Path.c_str(),
-                                L"its ID3v2 tag is of a version this class does not write");
-        case SaveRefusal::TagTooLarge:
-            return FailWithPath(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), kCannotSave, Path.c_str(),
-                                L"the tag would be larger than ID3v2 allows (256 MB)");
-        case SaveRefusal::None:
-            break;
+    const SaveVerdict verdict = PlanMediaSave(source, Edits, encoder, plan);
+    if (!verdict.Ok()) return FailRefusedSave(verdict);
+    HRESULT result = S_OK;
+    if (plan.Way == SaveWay::InPlace) {
+        result = WriteInPlace(file.Get(), plan);
+    } else if (plan.Way == SaveWay::NewFile) {
+        result = WriteNewFile(Path, file, plan);
     }
-    const HRESULT result =
-        plan.InPlace ? WriteTagInPlace(file.Get(), plan, layout.LeadingTag) : WriteNewFile(Path, file, plan);
     if (FAILED(result)) return FailWithPath(result, kCannotSave, Path.c_str(), nullptr);
     file.Reset();
     // The object now holds what the file holds, as if opened again.

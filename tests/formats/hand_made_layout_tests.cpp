@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "format_test_files.h"
-#include "formats/audio_properties.h"
+#include "formats/mpeg/audio_properties.h"
 
 namespace {
 

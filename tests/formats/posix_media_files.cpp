@@ -10,7 +10,7 @@
 
 #include "common/unique_descriptor.h"
 #include "format_test_files.h"
-#include "formats/media_file_reader.h"
+#include "formats/media_format.h"
 #include "formats/memory_source.h"
 #include "formats/posix_file_source.h"
 

@@ -6,7 +6,7 @@
 
 #include "format_test_files.h"
 #include "common/format_fixtures.h"
-#include "formats/media_file_reader.h"
+#include "formats/media_format.h"
 #include "common/temp_files.h"
 #include "support/unique_handle.h"
 #include "tagfile/disk_file_source.h"

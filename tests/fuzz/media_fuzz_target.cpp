@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <new>
 
-#include "formats/media_file_reader.h"
+#include "formats/media_format.h"
 #include "formats/memory_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -120,6 +120,6 @@ bool AsfAttributes::ReadPicture(SequentialBytes& body, uint64_t offset, uint32_t
 const FieldNames& AsfFieldNames() noexcept {
     static const FieldNames names = {{u"Title"}, {u"Author"}, {u"WM/AlbumTitle"}, {u"WM/AlbumArtist"},
                                      {u"WM/Composer"}, {u"Description"}, {u"WM/Genre"}, {u"WM/Year"},
-                                     {u"WM/TrackNumber"}, {}, {u"WM/PartOfSet"}, {}};
+                                     {u"WM/TrackNumber"}, {}, {u"WM/PartOfSet"}, {}, {u"WM/Lyrics"}};
     return names;
 }

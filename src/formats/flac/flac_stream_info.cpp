@@ -1,6 +1,6 @@
 #include "formats/flac/flac_stream_info.h"
 
-#include "formats/id3v2_header.h"
+#include "formats/id3v2/id3v2_header.h"
 
 bool ParseFlacStreamInfo(const uint8_t* info, FlacStreamInfo& stream) noexcept {
     stream.SampleRate = ReadBigEndian(info + 10, 3) >> 4;

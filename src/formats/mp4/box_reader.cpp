@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "formats/id3v2_header.h"
+#include "formats/id3v2/id3v2_header.h"
 
 namespace {
 

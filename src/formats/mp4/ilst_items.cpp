@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "formats/genre_list.h"
-#include "formats/id3v2_header.h"
+#include "formats/id3v2/id3v2_header.h"
 #include "formats/utf8_text.h"
 
 namespace {
@@ -129,6 +129,6 @@ void ReadItems(BoxReader& boxes, const Box& ilst, TextFields& fields, MediaTags&
 const FieldNames& Mp4FieldNames() noexcept {
     static const FieldNames names = {{u"\u00A9nam"}, {u"\u00A9ART"}, {u"\u00A9alb"}, {u"aART"}, {u"\u00A9wrt"},
                                      {u"\u00A9cmt"}, {u"\u00A9gen", u"gnre"}, {u"\u00A9day"}, {u"trkn"}, {},
-                                     {u"disk"}, {}};
+                                     {u"disk"}, {}, {u"\u00A9lyr"}};
     return names;
 }

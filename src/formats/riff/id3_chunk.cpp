@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "formats/id3v2_frames.h"
-#include "formats/id3v2_header.h"
-#include "formats/tag_assembly.h"
-#include "formats/tag_stream.h"
+#include "formats/id3v2/id3v2_frames.h"
+#include "formats/id3v2/id3v2_header.h"
+#include "formats/id3v2/tag_assembly.h"
+#include "formats/id3v2/tag_stream.h"
 #include "formats/text_fields.h"
 
 bool ReadId3Chunk(MediaSource& file, const Chunk& chunk, MediaTags& tags, std::u16string& types, uint32_t* error) {

@@ -59,6 +59,7 @@ const FieldNames& VorbisFieldNames() noexcept {
     static const FieldNames names = {
         {u"TITLE"}, {u"ARTIST"}, {u"ALBUM"}, {u"ALBUMARTIST", u"ALBUM ARTIST"}, {u"COMPOSER"},
         {u"COMMENT", u"DESCRIPTION"}, {u"GENRE"}, {u"DATE", u"YEAR"}, {u"TRACKNUMBER"},
-        {u"TRACKTOTAL", u"TOTALTRACKS"}, {u"DISCNUMBER"}, {u"DISCTOTAL", u"TOTALDISCS"}};
+        {u"TRACKTOTAL", u"TOTALTRACKS"}, {u"DISCNUMBER"}, {u"DISCTOTAL", u"TOTALDISCS"},
+        {u"LYRICS", u"UNSYNCEDLYRICS"}};
     return names;
 }

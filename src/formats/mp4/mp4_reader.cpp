@@ -1,0 +1,175 @@
+#include "formats/mp4/mp4_reader.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "formats/id3v2/id3v2_header.h"
+#include "formats/mp4/box_reader.h"
+#include "formats/mp4/ilst_items.h"
+#include "formats/text_fields.h"
+
+namespace {
+
+// Deeper than moov/trak/mdia/minf/stbl/stsd/mp4a/esds nothing is read.
+constexpr int kDeepest = 10;
+
+// What one track says of itself.
+struct Track {
+    bool Sound = false;
+    uint32_t Timescale = 0;
+    uint64_t Duration = 0;
+    long SampleRate = 0, Channels = 0;
+    uint32_t AverageBitrate = 0;
+};
+
+class Mp4FileReader {
+public:
+    Mp4FileReader(PrefetchedSource& file, MediaTags& tags)
+        : tags_(tags), boxes_(file, file.Size()), fields_(tags) {}
+
+    bool Read(uint32_t* error) {
+        Walk(0, boxes_.FileSize(), 0);
+        if (boxes_.Failed()) {
+            *error = boxes_.Error();
+            return false;
+        }
+        fields_.Finish(Mp4FieldNames());
+        tags_.Format = u"MP4";
+        tags_.Picture.FileSize = boxes_.FileSize();
+        SetAudio();
+        return true;
+    }
+
+private:
+    void Walk(uint64_t at, uint64_t end, int depth) {
+        Box box;
+        while (depth < kDeepest && boxes_.NextBox(&at, end, box)) {
+            if (depth == 0 && box.Is("mdat")) mediaBytes_ += box.Size();
+            if (box.Is("trak")) {
+                track_ = Track();
+                Walk(box.Start, box.End, depth + 1);
+                if (track_.Sound && !sound_.Sound) sound_ = track_;
+            } else if (box.Is("moov") || box.Is("mdia") || box.Is("minf") || box.Is("stbl") || box.Is("udta")) {
+                Walk(box.Start, box.End, depth + 1);
+            } else if (box.Is("meta")) {
+                Walk(box.Start + 4, box.End, depth + 1);  // a full box: version and flags first
+            } else if (box.Is("ilst") && !itemsRead_) {
+                itemsRead_ = true;
+                AddTagType(tags_.TagTypes, u"MP4");
+                ReadItems(boxes_, box, fields_, tags_);
+            } else {
+                ReadLeaf(box, depth);
+            }
+        }
+    }
+
+    void ReadLeaf(const Box& box, int depth) {
+        if (box.Is("mvhd")) {
+            ReadHeader(box, &movieTimescale_, &movieDuration_);
+        } else if (box.Is("mdhd")) {
+            ReadHeader(box, &track_.Timescale, &track_.Duration);
+        } else if (box.Is("hdlr")) {
+            // A meta box's handler says "mdir": only a media handler makes a sound track.
+            const uint8_t* body = box.Size() >= 12 ? boxes_.BytesAt(box.Start, 12) : nullptr;
+            if (body != nullptr && std::equal(body + 8, body + 12, "soun")) track_.Sound = true;
+        } else if (box.Is("stsd")) {
+            Walk(box.Start + 8, box.End, depth + 1);  // version, flags and the count of entries
+        } else if (box.Is("mp4a") || box.Is("alac")) {
+            ReadSampleEntry(box);
+        }
+    }
+
+    // Version 0: two 32-bit times, the timescale, a 32-bit duration; version 1: 64-bit times.
+    void ReadHeader(const Box& box, uint32_t* timescale, uint64_t* duration) {
+        const uint8_t* version = box.Size() >= 1 ? boxes_.BytesAt(box.Start, 1) : nullptr;
+        const size_t size = version != nullptr && *version == 1 ? 32 : 20;
+        const uint8_t* body = box.Size() >= size ? boxes_.BytesAt(box.Start, size) : nullptr;
+        if (body == nullptr) return;
+        if (size == 32) {
+            *timescale = ReadBigEndian(body + 20, 4);
+            *duration = ReadBigEndian64(body + 24);
+        } else {
+            *timescale = ReadBigEndian(body + 12, 4);
+            *duration = ReadBigEndian(body + 16, 4);
+        }
+    }
+
+    // Reserved bytes and the data reference, version and revision, channels, sample size,
+    // compression and packet size, the rate in 16.16; child boxes after 28 bytes.
+    void ReadSampleEntry(const Box& entry) {
+        const uint8_t* body = entry.Size() >= 28 ? boxes_.BytesAt(entry.Start, 28) : nullptr;
+        if (body == nullptr) return;
+        track_.Channels = static_cast<long>(ReadBigEndian(body + 16, 2));
+        track_.SampleRate = static_cast<long>(ReadBigEndian(body + 24, 2));
+        uint64_t at = entry.Start + 28;
+        Box box;
+        while (boxes_.NextBox(&at, entry.End, box)) {
+            if (box.Is("esds")) ReadEsds(box);
+            if (box.Is("alac")) ReadAlacConfig(box);
+        }
+    }
+
+    // Version and flags, then frame length, version, bit depth, three tuning bytes,
+    // channels, the longest run and frame, the average bitrate, the rate.
+    void ReadAlacConfig(const Box& box) {
+        const uint8_t* body = box.Size() >= 24 ? boxes_.BytesAt(box.Start, 24) : nullptr;
+        if (body != nullptr) track_.AverageBitrate = ReadBigEndian(body + 20, 4);
+    }
+
+    // The ES descriptor (tag 3) holds the decoder configuration (tag 4) with the average bitrate.
+    void ReadEsds(const Box& box) {
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(box.Size(), 256));
+        const uint8_t* body = boxes_.BytesAt(box.Start, size);
+        if (body == nullptr) return;
+        for (size_t at = 4; at + 1 < size;) {
+            const uint8_t tag = body[at++];
+            uint32_t length = 0;
+            for (int i = 0; i < 4 && at < size; ++i) {
+                const uint8_t b = body[at++];
+                length = length << 7 | (b & 0x7F);
+                if ((b & 0x80) == 0) break;
+            }
+            if (tag == 3 && at + 3 <= size) {
+                // The ES id, then flags for a dependence (two bytes), a URL (counted) and an OCR stream (two).
+                const uint8_t flags = body[at + 2];
+                at += 3;
+                if ((flags & 0x80) != 0) at += 2;
+                if ((flags & 0x40) != 0 && at < size) at += 1 + body[at];
+                if ((flags & 0x20) != 0) at += 2;
+            } else if (tag == 4) {
+                if (at + 13 <= size) track_.AverageBitrate = ReadBigEndian(body + at + 9, 4);
+                return;
+            } else {
+                at += length;
+            }
+        }
+    }
+
+    void SetAudio() {
+        const bool trackTimed = sound_.Timescale != 0 && sound_.Duration != 0;
+        const uint32_t timescale = trackTimed ? sound_.Timescale : movieTimescale_;
+        const uint64_t duration = trackTimed ? sound_.Duration : movieDuration_;
+        tags_.SampleRate = sound_.SampleRate;
+        tags_.Channels = sound_.Channels;
+        if (timescale == 0 || duration == 0) return;
+        tags_.Duration = static_cast<double>(duration) / timescale;
+        const double bytesRate = mediaBytes_ * 8 / tags_.Duration / 1000;
+        tags_.Bitrate = std::lround(sound_.AverageBitrate != 0 ? sound_.AverageBitrate / 1000.0 : bytesRate);
+    }
+
+    MediaTags& tags_;
+    BoxReader boxes_;
+    TextFields fields_;
+    Track track_;
+    Track sound_;
+    uint32_t movieTimescale_ = 0;
+    uint64_t movieDuration_ = 0;
+    uint64_t mediaBytes_ = 0;
+    bool itemsRead_ = false;
+};
+
+}  // namespace
+
+bool ReadMp4File(PrefetchedSource& file, MediaTags& tags, uint32_t* error) {
+    return Mp4FileReader(file, tags).Read(error);
+}

@@ -1,0 +1,154 @@
+#include "formats/riff/riff_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "formats/little_endian.h"
+#include "formats/id3v2/id3v2_header.h"
+#include "formats/riff/id3_chunk.h"
+#include "formats/text_fields.h"
+
+namespace {
+
+// An INFO text longer than this is nobody's title.
+constexpr uint64_t kLongestInfoText = 64 * 1024;
+constexpr uint16_t kPcm = 1;
+constexpr uint16_t kExtensible = 0xFFFE;
+
+// An 80-bit IEEE extended number, as AIFF keeps its sample rate.
+double ReadExtended(const uint8_t* bytes) noexcept {
+    const int exponent = ((bytes[0] & 0x7F) << 8 | bytes[1]) - 16383 - 63;
+    const uint64_t mantissa = static_cast<uint64_t>(ReadBigEndian(bytes + 2, 4)) << 32 | ReadBigEndian(bytes + 6, 4);
+    const double value = std::ldexp(static_cast<double>(mantissa), exponent);
+    return (bytes[0] & 0x80) != 0 ? -value : value;
+}
+
+const FieldNames kInfoNames = {{u"INAM"}, {u"IART"}, {u"IPRD"}, {}, {}, {u"ICMT"}, {u"IGNR"}, {u"ICRD"},
+                               {u"ITRK", u"IPRT"}, {}, {}, {}, {}};
+
+// Where the ID3v2 chunk lacks a property, the INFO chunk's.
+void FillGaps(MediaTags& tags, const MediaTags& from) {
+    for (auto field : {&MediaTags::Title, &MediaTags::Artist, &MediaTags::Album, &MediaTags::Comment, &MediaTags::Genre}) {
+        if ((tags.*field).empty()) tags.*field = from.*field;
+    }
+    for (auto field : {&MediaTags::Year, &MediaTags::Track}) {
+        if (tags.*field == 0) tags.*field = from.*field;
+    }
+    tags.Texts.insert(from.Texts.begin(), from.Texts.end());
+}
+
+class ChunkFileReader {
+public:
+    ChunkFileReader(PrefetchedSource& file, MediaTags& tags) : file_(file), tags_(tags), fields_(info_) {}
+
+    bool Read(bool aiff, uint32_t* error) {
+        aiff_ = aiff;
+        ChunkWalk chunks(file_, 12, file_.Size(), aiff);
+        Chunk chunk;
+        while (chunks.Next(chunk, error)) {
+            if (!ReadChunk(chunk, error)) return false;
+        }
+        if (chunks.Failed()) return false;
+        fields_.Finish(kInfoNames);
+        FillGaps(tags_, info_);
+        tags_.TextKeysIgnoreCase = true;
+        tags_.TagTypes = types_;
+        tags_.Format = aiff ? u"AIFF" : u"WAV";
+        tags_.Picture.FileSize = file_.Size();
+        SetLength();
+        return true;
+    }
+
+private:
+    bool ReadChunk(const Chunk& chunk, uint32_t* error) {
+        if ((chunk.Is("id3 ") || chunk.Is("ID3 ")) && !id3Read_) {
+            id3Read_ = true;
+            return ReadId3Chunk(file_, chunk, tags_, types_, error);
+        }
+        if (!aiff_ && chunk.Is("LIST")) return ReadList(chunk, error);
+        uint8_t bytes[22] = {};
+        const size_t wanted = chunk.Is("fmt ") ? 16 : chunk.Is("COMM") ? 18 : chunk.Is("fact") ? 4 : chunk.Is("SSND") ? 8 : 0;
+        if (wanted == 0) {
+            if (chunk.Is("data")) dataBytes_ = chunk.Size;
+            return true;
+        }
+        FileRegion body;
+        if (chunk.Size < wanted || !ReadRegion(file_, chunk.Start, wanted, body, error)) return chunk.Size < wanted;
+        if (body.Bytes.size() < wanted) return true;
+        std::memcpy(bytes, body.Bytes.data(), wanted);
+        if (chunk.Is("fmt ")) ReadWaveFormat(bytes);
+        if (chunk.Is("COMM")) ReadCommon(bytes);
+        if (chunk.Is("fact")) samples_ = static_cast<uint32_t>(ReadLittleEndian(bytes, 4));
+        if (chunk.Is("SSND")) dataBytes_ = chunk.Size - std::min<uint64_t>(chunk.Size, 8 + ReadBigEndian(bytes, 4));
+        return true;
+    }
+
+    // Format tag, channels, rate, bytes a second, block size, bits.
+    void ReadWaveFormat(const uint8_t* bytes) {
+        formatTag_ = static_cast<uint16_t>(ReadLittleEndian(bytes, 2));
+        tags_.Channels = static_cast<long>(ReadLittleEndian(bytes + 2, 2));
+        tags_.SampleRate = static_cast<long>(std::min<uint64_t>(ReadLittleEndian(bytes + 4, 4), 0x7FFFFFFF));
+        byteRate_ = static_cast<uint32_t>(ReadLittleEndian(bytes + 8, 4));
+    }
+
+    // Channels, sample frames, bits, rate.
+    void ReadCommon(const uint8_t* bytes) {
+        tags_.Channels = static_cast<long>(ReadBigEndian(bytes, 2));
+        samples_ = ReadBigEndian(bytes + 2, 4);
+        const double rate = ReadExtended(bytes + 8);
+        tags_.SampleRate = rate >= 1 && rate < 1e9 ? std::lround(rate) : 0;
+    }
+
+    bool ReadList(const Chunk& list, uint32_t* error) {
+        FileRegion type;
+        if (!ReadRegion(file_, list.Start, 4, type, error)) return false;
+        if (type.Bytes.size() < 4 || std::memcmp(type.Bytes.data(), "INFO", 4) != 0) return true;
+        ChunkWalk items(file_, list.Start + 4, list.Start + list.Size, false);
+        Chunk item;
+        FileRegion text;
+        while (items.Next(item, error)) {
+            if (item.Size > kLongestInfoText || fields_.Full()) continue;
+            if (!ReadRegion(file_, item.Start, static_cast<size_t>(item.Size), text, error)) return false;
+            const auto* bytes = reinterpret_cast<const char*>(text.Bytes.data());
+            const size_t length = std::find(bytes, bytes + text.Bytes.size(), '\0') - bytes;
+            const std::u16string key(item.Id, item.Id + 4);
+            if (length > 0) fields_.Add(key, file_.DecodeCodePage(bytes, length));
+        }
+        if (!info_.Texts.empty() && types_.find(u"RIFF INFO") == std::u16string::npos) AddTagType(types_, u"RIFF INFO");
+        return !items.Failed();
+    }
+
+    // Compressed WAV counts its samples in "fact"; PCM is as long as its bytes.
+    void SetLength() {
+        const bool pcm = !aiff_ && (formatTag_ == kPcm || formatTag_ == kExtensible);
+        if (aiff_ || !pcm) {
+            if (tags_.SampleRate > 0 && samples_ > 0) tags_.Duration = static_cast<double>(samples_) / tags_.SampleRate;
+        } else if (byteRate_ > 0) {
+            tags_.Duration = static_cast<double>(dataBytes_) / byteRate_;
+        }
+        if (tags_.Duration > 0) tags_.Bitrate = std::lround(dataBytes_ * 8 / tags_.Duration / 1000);
+    }
+
+    PrefetchedSource& file_;
+    MediaTags& tags_;
+    MediaTags info_;
+    TextFields fields_;
+    std::u16string types_;
+    bool aiff_ = false;
+    bool id3Read_ = false;
+    uint16_t formatTag_ = 0;
+    uint32_t byteRate_ = 0;
+    uint32_t samples_ = 0;
+    uint64_t dataBytes_ = 0;
+};
+
+}  // namespace
+
+bool ReadWavFile(PrefetchedSource& file, MediaTags& tags, uint32_t* error) {
+    return ChunkFileReader(file, tags).Read(false, error);
+}
+
+bool ReadAiffFile(PrefetchedSource& file, MediaTags& tags, uint32_t* error) {
+    return ChunkFileReader(file, tags).Read(true, error);
+}
