@@ -47,6 +47,14 @@ PlannedSave SaveEdits(const Bytes& file, const TagEdits& edits) {
     return saved;
 }
 
+MediaTags ReadMediaFileBytes(const Bytes& file) {
+    MemorySource source(file.data(), file.size());
+    MediaTags tags;
+    uint32_t error = 0;
+    ReadMediaFile(source, tags, &error);
+    return tags;
+}
+
 TagEdits TextEdits(const std::map<std::u16string, std::u16string>& texts) {
     TagEdits edits;
     for (const auto& text : texts) edits.Texts.insert(text);

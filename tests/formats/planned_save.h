@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/media_bytes.h"
+#include "formats/media_tags.h"
 #include "formats/save_plan.h"
 #include "formats/tag_edits.h"
 
@@ -17,6 +18,9 @@ struct PlannedSave {
 // Plans edits into file and applies the plan: in place, through a new file, or not at all.
 // The code page is Windows-1252.
 PlannedSave SaveEdits(const Bytes& file, const TagEdits& edits);
+
+// What the readers make of a file with these bytes, read from memory.
+MediaTags ReadMediaFileBytes(const Bytes& file);
 
 // Edits of texts alone, by key.
 TagEdits TextEdits(const std::map<std::u16string, std::u16string>& texts);
