@@ -1,12 +1,32 @@
 #!/usr/bin/python3
 """Reads the files that the TagFile writing tests saved with mutagen, a reader nobody here
 wrote, and compares each with what the test expected (<file>.expected: key=value lines;
-"|" separates several values, or the lines of lyrics).  Usage: check-written-tags.py FOLDER"""
+"|" separates several values, or the lines of lyrics).  MP3 files name ID3v2 frames; the
+other formats' files ("format=other") name the properties, looked up in each format's own
+fields.  Usage: check-written-tags.py FOLDER"""
+import base64
 import pathlib
 import sys
 
+import mutagen
+from mutagen.asf import ASF
+from mutagen.flac import FLAC, Picture
 from mutagen.id3 import ID3
 from mutagen.mp3 import MP3
+from mutagen.mp4 import MP4
+
+# The properties in ID3v2 frames (WAV, AIFF), Vorbis comments, MP4 items and ASF attributes.
+FIELDS = {
+    "title": ("TIT2", "title", "\xa9nam", "Title"),
+    "artist": ("TPE1", "artist", "\xa9ART", "Author"),
+    "album": ("TALB", "album", "\xa9alb", "WM/AlbumTitle"),
+    "albumartist": ("TPE2", "albumartist", "aART", "WM/AlbumArtist"),
+    "composer": ("TCOM", "composer", "\xa9wrt", "WM/Composer"),
+    "comment": ("COMM", "comment", "\xa9cmt", "Description"),
+    "genre": ("TCON", "genre", "\xa9gen", "WM/Genre"),
+    "year": ("TYER", "date", "\xa9day", "WM/Year"),
+    "lyrics": ("USLT", "lyrics", "\xa9lyr", "WM/Lyrics"),
+}
 
 
 def values(tags, key):
@@ -21,13 +41,70 @@ def values(tags, key):
     return [str(text) for text in frames[0].text] if frames else []
 
 
+def pair(text, index):
+    parts = (str(text).split("/") + [""])[:2]
+    return parts[index] if parts[index] else None
+
+
+def other_values(audio, key):
+    """The values of a property in a file of another format, as text."""
+    tags = audio.tags
+    if key == "picture":
+        if isinstance(audio, FLAC):
+            return [str(len(audio.pictures))]
+        if isinstance(audio, MP4):
+            return [str(len(tags.get("covr", [])))]
+        if isinstance(audio, ASF):
+            return [str(len(tags.get("WM/Picture", [])))]
+        if isinstance(tags, ID3):
+            return [str(len(tags.getall("APIC")))]
+        return [str(len([Picture(base64.b64decode(v)) for v in tags.get("metadata_block_picture", [])]))]
+    if isinstance(tags, ID3):
+        if key in ("track", "trackcount", "disc", "disccount"):
+            frame = tags.get("TRCK" if key.startswith("track") else "TPOS")
+            return [pair(frame.text[0], key.endswith("count"))] if frame else []
+        return values(tags, FIELDS[key][0])
+    if isinstance(audio, MP4):
+        if key in ("track", "trackcount", "disc", "disccount"):
+            number = tags.get("trkn" if key.startswith("track") else "disk")
+            return [str(number[0][1 if key.endswith("count") else 0])] if number else []
+        return [str(v) for v in tags.get(FIELDS[key][2], [])]
+    if isinstance(audio, ASF):
+        if key in ("track", "trackcount", "disc", "disccount"):
+            number = tags.get("WM/TrackNumber" if key.startswith("track") else "WM/PartOfSet")
+            return [pair(number[0], key.endswith("count"))] if number else []
+        return [str(v) for v in tags.get(FIELDS[key][3], [])]
+    if key in ("track", "disc"):
+        return list(tags.get(key + "number", []))
+    if key in ("trackcount", "disccount"):
+        return list(tags.get(key[:-5] + "total", []))
+    return list(tags.get(FIELDS[key][1], []))
+
+
+def check_other(path, lines):
+    failures = []
+    audio = mutagen.File(str(path))
+    if audio is None or audio.info.length <= 0:
+        return ["no audio"]
+    for key, expected in lines:
+        found = "; ".join(v for v in other_values(audio, key) if v is not None)
+        if key == "lyrics":
+            found = found.replace("\r\n", "|").replace("\n", "|")
+        if found != expected:
+            failures.append(f"{key}: {found!r}, expected {expected!r}")
+    return failures
+
+
 def check(path):
+    lines = [line.split("=", 1) for line in
+             path.with_name(path.name + ".expected").read_text(encoding="utf-8").splitlines()]
+    if lines and lines[0] == ["format", "other"]:
+        return check_other(path, lines[1:])
     failures = []
     tags = ID3(str(path), translate=False)
     if MP3(str(path)).info.length <= 0:
         failures.append("no audio")
-    for line in path.with_name(path.name + ".expected").read_text(encoding="utf-8").splitlines():
-        key, expected = line.split("=", 1)
+    for key, expected in lines:
         if key == "version":
             found = str(tags.version[1])
         else:
@@ -39,7 +116,7 @@ def check(path):
 
 def main():
     folder = pathlib.Path(sys.argv[1])
-    files = sorted(folder.glob("*.mp3"))
+    files = sorted(p.with_name(p.name[:-len(".expected")]) for p in folder.glob("*.expected"))
     status = 0 if files else 1
     for path in files:
         failures = check(path)
