@@ -84,11 +84,13 @@ TEST_F(FlacTools, EverySaveLeavesAStreamTheToolsReadWithTheSameAudio) {
         TagEdits Edits;
         std::vector<std::string> Fields;  // as metaflac writes them, in UTF-8
         std::string Pictures;             // mutagen's list of their types
+        SaveWay Way = SaveWay::Undecided;  // the way the save must take; Undecided: either
     } steps[] = {
         {"texts", texts, {"TITLE=Caf\xC3\xA9 \xC3\xB1", "ARTIST=\xE6\x9D\xB1\xE4\xBA\xAC", "ARTIST=\xF0\x9D\x84\x9E clef",
                           "COMMENT=Noted", "MOOD=calm"}, "[4, 3]"},
+        {"in place", TextEdits({{u"GENRE", u"Jazz"}}), {"GENRE=Jazz", "MOOD=calm"}, "[4, 3]", SaveWay::InPlace},
         {"cover", cover, {"TITLE=Caf\xC3\xA9 \xC3\xB1"}, "[4, 3]"},
-        {"grown", grown, {"LYRICS=lll", "COMMENT=Noted"}, "[4, 3]"},
+        {"grown", grown, {"LYRICS=lll", "COMMENT=Noted"}, "[4, 3]", SaveWay::NewFile},
         {"pictures removed", removed, {"MOOD=calm"}, "[]"},
     };
     Bytes file = original;
@@ -96,6 +98,7 @@ TEST_F(FlacTools, EverySaveLeavesAStreamTheToolsReadWithTheSameAudio) {
         SCOPED_TRACE(step.Name);
         const PlannedSave saved = SaveEdits(file, step.Edits);
         ASSERT_TRUE(saved.Verdict.Ok());
+        if (step.Way != SaveWay::Undecided) EXPECT_EQ(saved.Way, step.Way);
         file = saved.File;
         const Seen seen = Look(file);
         EXPECT_TRUE(seen.Tested);
