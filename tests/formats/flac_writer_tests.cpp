@@ -282,6 +282,8 @@ TEST(FlacWriter, LayoutsItCannotKeepWholeAreRefusedUntouched) {
         SaveRefusal Refusal;
     } cases[] = {
         {"a block past the end", BytesOf("fLaC") + info + Bytes{0x84, 0, 0x10, 0} + BytesOf("TITLE"), title, SaveRefusal::Damaged},
+        {"a kept block past the end", BytesOf("fLaC") + info + comments + Bytes{0x82, 0, 0x10, 0} + BytesOf("tvik"), title,
+         SaveRefusal::Damaged},
         {"no last block", BytesOf("fLaC") + info, title, SaveRefusal::Damaged},
         {"a header cut short", BytesOf("fLaC") + info + Bytes{0x81, 0}, title, SaveRefusal::Damaged},
         {"comments first", Flac({comments, FlacBlock(0, FlacStreamInfo(44100), true)}), title, SaveRefusal::Damaged},

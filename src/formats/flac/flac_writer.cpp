@@ -1,5 +1,6 @@
 #include "formats/flac/flac_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "formats/vorbis_comments/vorbis_comment_writer.h"
@@ -26,9 +27,9 @@ struct OldBlock {
 struct NewBlock {
     enum Kind { Kept, Made, Padding } How = Kept;
     uint8_t Type = 0;
-    const OldBlock* Old = nullptr;            // Kept
+    const OldBlock* Old = nullptr;  // Kept; for Padding, the old padding it stands in
     const std::vector<uint8_t>* Body = nullptr;  // Made
-    uint32_t PaddingSize = 0;                 // Padding
+    uint32_t PaddingSize = 0;  // Padding
 
     uint64_t Size() const noexcept {
         return How == Kept ? Old->Size : How == Made ? Body->size() : PaddingSize;
@@ -237,7 +238,9 @@ private:
             return true;
         }
         if (others + 4 > oldSize || oldSize - others - 4 > kLargestBlock) return false;
+        const OldBlock* was = blocks[padding].Old;
         blocks[padding] = PaddingBlock(static_cast<uint32_t>(oldSize - others - 4));
+        blocks[padding].Old = was;
         return true;
     }
 
@@ -264,6 +267,7 @@ private:
     void Emit(const std::vector<NewBlock>& blocks, SavePlan& plan) const {
         plan = SavePlan();
         plan.KeepRun(0, request_.Start + 4);
+        uint64_t at = request_.Start + 4;
         for (size_t i = 0; i < blocks.size(); ++i) {
             const NewBlock& block = blocks[i];
             const uint64_t size = block.Size();
@@ -271,9 +275,17 @@ private:
                                        static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 8),
                                        static_cast<uint8_t>(size)};
             if (block.How == NewBlock::Made) bytes.insert(bytes.end(), block.Body->begin(), block.Body->end());
-            if (block.How == NewBlock::Padding) bytes.resize(bytes.size() + size);
+            // Padding that ends where the old padding did keeps the old one's bytes there, a
+            // run at its own offset: a large padding is neither compared nor held in memory.
+            uint64_t keptFrom = at + 4 + size;
+            if (block.How == NewBlock::Padding && block.Old != nullptr && block.Old->End() == keptFrom) {
+                keptFrom = std::max(at + 4, block.Old->BodyStart());
+            }
+            if (block.How == NewBlock::Padding) bytes.resize(static_cast<size_t>(bytes.size() + keptFrom - at - 4));
             plan.AddBytes(std::move(bytes));
             if (block.How == NewBlock::Kept) plan.KeepRun(block.Old->BodyStart(), block.Old->End());
+            if (block.How == NewBlock::Padding) plan.KeepRun(keptFrom, at + 4 + size);
+            at += 4 + size;
         }
         plan.KeepRun(audioStart_, request_.File.Size());
     }
