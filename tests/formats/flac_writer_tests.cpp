@@ -171,7 +171,9 @@ TEST(FlacWriter, PicturesSetReplaceTheFrontCoverAndRemovedGo) {
         std::vector<unsigned> pictures;
         for (const Block& block : BlocksOf(saved.File)) {
             if (block.Type == 6) pictures.push_back(block.Body[3]);
-            if (block.Type == 6 && block.Body[3] == 4) EXPECT_EQ(block.Body, FlacPicture(4, kOtherPng));
+            if (block.Type == 6 && block.Body[3] == 4) {
+                EXPECT_EQ(block.Body, FlacPicture(4, kOtherPng));
+            }
         }
         EXPECT_EQ(pictures, test.PictureTypes);
         EXPECT_EQ(KeptOf(saved.File), KeptOf(Standard()));
@@ -214,7 +216,9 @@ TEST(FlacWriter, InPlaceWhereThePaddingTakesTheGrowthToItsLastByte) {
         const std::vector<Block> blocks = BlocksOf(saved.File);
         const long padding = blocks.back().Type == 1 ? static_cast<long>(blocks.back().Body.size()) : kNoPadding;
         EXPECT_EQ(padding, test.Padding);
-        if (test.Way == SaveWay::InPlace) EXPECT_EQ(saved.File.size(), old.size());
+        if (test.Way == SaveWay::InPlace) {
+            EXPECT_EQ(saved.File.size(), old.size());
+        }
         EXPECT_EQ(ReadMedia(saved.File).Title, title);
         EXPECT_EQ(KeptOf(saved.File), KeptOf(old));
     }
