@@ -12,7 +12,22 @@ int SextetOf(uint8_t c) noexcept {
     return -1;
 }
 
+const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 }  // namespace
+
+void AppendBase64(const uint8_t* bytes, size_t size, std::vector<uint8_t>& out) {
+    out.reserve(out.size() + (size + 2) / 3 * 4);
+    for (size_t i = 0; i < size; i += 3) {
+        const size_t count = size - i < 3 ? size - i : 3;
+        uint32_t bits = static_cast<uint32_t>(bytes[i]) << 16;
+        if (count > 1) bits |= static_cast<uint32_t>(bytes[i + 1]) << 8;
+        if (count > 2) bits |= bytes[i + 2];
+        for (size_t k = 0; k < 4; ++k) {
+            out.push_back(k <= count ? static_cast<uint8_t>(kAlphabet[bits >> (18 - 6 * k) & 0x3F]) : uint8_t{'='});
+        }
+    }
+}
 
 bool Base64Bytes::DecodeGroup() {
     uint8_t text[4];

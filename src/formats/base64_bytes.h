@@ -1,6 +1,12 @@
-// The bytes that base64 text stands for, decoded as they are read from the text.
+// Base64 text (RFC 4648, with '=' padding): the bytes it stands for, decoded as they are
+// read from the text, and bytes encoded as it.
 #pragma once
+#include <vector>
+
 #include "formats/sequential_bytes.h"
+
+// Appends size bytes to out as base64 text.
+void AppendBase64(const uint8_t* bytes, size_t size, std::vector<uint8_t>& out);
 
 class Base64Bytes final : public SequentialBytes {
 public:
