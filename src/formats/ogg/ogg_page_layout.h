@@ -2,6 +2,7 @@
 // right after the one before, on as many pages as it takes, a page holding at most 255
 // lacing values; the first page starts fresh.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
