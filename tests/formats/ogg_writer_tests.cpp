@@ -250,7 +250,7 @@ TEST_P(OggWriter, SameEditsSameFileAndASecondSaveWritesNothing) {
     SaveWay way = SaveWay::Undecided;
     EXPECT_EQ(Saved(once, edits, &way), once);
     EXPECT_EQ(way, SaveWay::Nothing);
-    EXPECT_EQ(SaveEdits(file_, TagEdits()).File, file_);
+    EXPECT_EQ(SaveEdits(file_, TagEdits()).Way, SaveWay::Nothing);
 }
 
 // A value of the same length makes header pages of the same size: written in place.  One
