@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
+#include <map>
 #include <string>
 
 #include "common/container_bytes.h"
@@ -80,9 +80,13 @@ Page Checksummed(Page page) {
     return page;
 }
 
-Page WithSerial(Page page, uint32_t serial) {
+Page WithSerial(Page page, uint32_t serial, uint32_t sequence = ~0u) {
     for (int i = 0; i < 4; ++i) page.Whole[14 + i] = static_cast<unsigned char>(serial >> (8 * i));
     page.Serial = serial;
+    if (sequence != ~0u) {
+        for (int i = 0; i < 4; ++i) page.Whole[18 + i] = static_cast<unsigned char>(sequence >> (8 * i));
+        page.Sequence = sequence;
+    }
     return Checksummed(page);
 }
 
@@ -166,6 +170,8 @@ struct Codec {
     int HeaderPackets;
 };
 const Codec kVorbis{"stereo-44k.ogg", 3}, kOpus{"mono-48k.opus", 2};
+
+void PrintTo(const Codec& codec, std::ostream* out) { *out << codec.File; }
 
 class OggWriter : public ::testing::TestWithParam<Codec> {
 protected:
@@ -333,6 +339,25 @@ TEST_F(OggStreams, ChainedTheFirstLinkIsEditedAndTheNextKeptWhole) {
     ExpectOnlyStreamEdited(chained, vorbis_[0].Serial, 3);
     const PlannedSave saved = SaveEdits(chained, TextEdits({{u"TITLE", std::u16string(5000, u'm')}}));
     EXPECT_TRUE(std::equal(opus.begin(), opus.end(), saved.File.end() - static_cast<std::ptrdiff_t>(opus.size())));
+    // A next link of the same serial number starts its own numbering: it is not renumbered.
+    const Bytes vorbis = Joined(vorbis_);
+    const PlannedSave twice = SaveEdits(vorbis + vorbis, TextEdits({{u"TITLE", std::u16string(5000, u'm')}}));
+    ASSERT_TRUE(twice.Verdict.Ok());
+    EXPECT_NE(twice.File.size(), 2 * vorbis.size());
+    EXPECT_TRUE(std::equal(vorbis.begin(), vorbis.end(), twice.File.end() - static_cast<std::ptrdiff_t>(vorbis.size())));
+}
+
+// Data after the Opus comment list whose first byte has its lowest bit set is kept as it is.
+TEST_F(OggStreams, OpusDataAfterTheCommentsKept) {
+    std::vector<Page> opus = opus_;
+    opus[1].Whole = OggPage(0, 0, {BytesOf("OpusTags") + VorbisComments({"TITLE=x"}) + BytesOf("\x01kept data")});
+    opus[1] = WithSerial(opus[1], opus_[1].Serial, opus_[1].Sequence);
+    for (const std::u16string& title : {std::u16string(u"y"), std::u16string(3000, u'z')}) {
+        const PlannedSave saved = SaveEdits(Joined(opus), TextEdits({{u"TITLE", title}}));
+        ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
+        EXPECT_EQ(ReadMedia(saved.File).Title, title);
+        EXPECT_EQ(Occurrences(saved.File, Utf8(title) + "\x01kept data"), 1u);
+    }
 }
 
 // Layouts the writer cannot keep whole: refused naming why, the file as it was.
