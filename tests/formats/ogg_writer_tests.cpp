@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <string>
 
 #include "common/container_bytes.h"
@@ -68,20 +69,26 @@ Page Stamped(Bytes whole, uint32_t serial, uint32_t sequence) {
 }
 
 // What holds of every save: pages end to end, each checksum right, each stream's numbers one
-// after another from its first page, and the stream's audio pages (those of a granule
-// position past 0) as they were but for their numbers.
+// after another from its first page, the stream's header pages (those of no granule
+// position past 0) holding as many packets as before, and its audio pages as they were but
+// for their numbers.
 void ExpectSavedWhole(const Bytes& before, const Bytes& after, uint32_t serial) {
     const std::vector<Page> pages = PagesOf(after);
     ASSERT_FALSE(pages.empty()) << "not pages end to end";
     std::map<uint32_t, uint32_t> next;
     const auto audio = [serial](const std::vector<Page>& all) {
-        std::vector<Bytes> kept;
+        std::vector<Bytes> kept(1);
         for (const Page& page : all) {
             const uint64_t granule = Number(page.Whole, 6, 8);
-            if (page.Serial() == serial && granule != 0 && granule != ~0ull) {
+            if (page.Serial() != serial) continue;
+            if (granule == 0 || granule == ~0ull) {
+                kept[0].push_back(static_cast<unsigned char>(std::count_if(
+                    page.Whole.begin() + 27, page.Whole.begin() + 27 + page.Whole[26], [](unsigned char l) { return l < 255; })));
+            } else {
                 kept.push_back(Bytes(page.Whole.begin(), page.Whole.begin() + 18) + Bytes(page.Whole.begin() + 26, page.Whole.end()));
             }
         }
+        kept[0] = {static_cast<unsigned char>(std::accumulate(kept[0].begin(), kept[0].end(), 0))};
         return kept;
     };
     for (const Page& page : pages) {
