@@ -82,7 +82,8 @@ protected:
         for (const char* tool : {"ogginfo", Opus() ? "opusinfo" : "ogginfo"}) {
             const auto checked = Output(std::string(tool) + " '" + path + "'");
             EXPECT_EQ(checked.first, 0) << tool;
-            EXPECT_FALSE(Has(checked.second, "WARNING") || Has(checked.second, "ERROR")) << checked.second.substr(0, 3000);
+            EXPECT_FALSE(Has(checked.second, "WARNING") || Has(checked.second, "ERROR"))
+                << checked.second.substr(0, 3000);
         }
         EXPECT_EQ(Decoded(saved, "after"), Decoded(original, "before"));
         const auto listed = Output((Opus() ? "opusinfo '" : "vorbiscomment -l -R '") + path + "'");

@@ -42,7 +42,9 @@ struct Page {
 std::vector<Page> PagesOf(const Bytes& file) {
     std::vector<Page> pages;
     for (size_t at = 0, size = 0; at < file.size(); at += size) {
-        if (file.size() - at < 27 || file.size() - at < 27u + file[at + 26] || Number(file, at, 4) != 0x5367674F) return {};
+        if (file.size() - at < 27 || file.size() - at < 27u + file[at + 26] || Number(file, at, 4) != 0x5367674F) {
+            return {};
+        }
         size = 27u + file[at + 26];
         for (size_t i = 0; i < file[at + 26]; ++i) size += file[at + 27 + i];
         if (size > file.size() - at) return {};
@@ -82,10 +84,12 @@ void ExpectSavedWhole(const Bytes& before, const Bytes& after, uint32_t serial) 
             const uint64_t granule = Number(page.Whole, 6, 8);
             if (page.Serial() != serial) continue;
             if (granule == 0 || granule == ~0ull) {
-                kept[0].push_back(static_cast<unsigned char>(std::count_if(
-                    page.Whole.begin() + 27, page.Whole.begin() + 27 + page.Whole[26], [](unsigned char l) { return l < 255; })));
+                const auto lacing = page.Whole.begin() + 27;
+                kept[0].push_back(static_cast<unsigned char>(
+                    std::count_if(lacing, lacing + page.Whole[26], [](unsigned char l) { return l < 255; })));
             } else {
-                kept.push_back(Bytes(page.Whole.begin(), page.Whole.begin() + 18) + Bytes(page.Whole.begin() + 26, page.Whole.end()));
+                kept.push_back(Bytes(page.Whole.begin(), page.Whole.begin() + 18) +
+                               Bytes(page.Whole.begin() + 26, page.Whole.end()));
             }
         }
         kept[0] = {static_cast<unsigned char>(std::accumulate(kept[0].begin(), kept[0].end(), 0))};
@@ -101,7 +105,9 @@ void ExpectSavedWhole(const Bytes& before, const Bytes& after, uint32_t serial) 
 
 size_t Occurrences(const Bytes& file, const std::string& text) {
     size_t count = 0;
-    for (auto at = file.begin(); (at = std::search(at, file.end(), text.begin(), text.end())) != file.end(); ++at) ++count;
+    for (auto at = file.begin(); (at = std::search(at, file.end(), text.begin(), text.end())) != file.end(); ++at) {
+        ++count;
+    }
     return count;
 }
 
@@ -268,7 +274,8 @@ TEST_F(OggStreams, ChainedTheFirstLinkIsEditedAndTheNextKeptWhole) {
 // Data after the Opus comment list whose first byte has its lowest bit set is kept as it is.
 TEST_F(OggStreams, OpusDataAfterTheCommentsKept) {
     std::vector<Page> opus = opus_;
-    opus[1] = Stamped(OggPage(0, 0, {BytesOf("OpusTags") + VorbisComments({"TITLE=x"}) + BytesOf("\x01kept")}), 0x0DD, 1);
+    const Bytes tags = BytesOf("OpusTags") + VorbisComments({"TITLE=x"}) + BytesOf("\x01kept");
+    opus[1] = Stamped(OggPage(0, 0, {tags}), 0x0DD, 1);
     for (const std::u16string& title : {std::u16string(u"y"), std::u16string(3000, u'z')}) {
         const PlannedSave saved = SaveEdits(Joined(opus), TextEdits({{u"TITLE", title}}));
         ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
@@ -292,8 +299,10 @@ TEST_F(OggStreams, DamagedOrUnwrittenLayoutsAreRefused) {
         {"a header page's checksum wrong", Joined(badChecksum), "checksum"},
         {"the headers cut short", Bytes(vorbis.begin(), vorbis.begin() + 700), "cannot be walked"},
         {"an audio packet on a header page", Joined(audioOnHeaderPage), "audio packet"},
-        {"junk after the headers", Joined(vorbis_, 0, audio) + BytesOf("junk") + Joined(vorbis_, audio), "after the headers"},
-        {"no audio stream", Stamped(OggPage(2, 0, {BytesOf("fishead") + Bytes(57, 0)}), 1, 0).Whole, "no Vorbis or Opus"},
+        {"junk after the headers", Joined(vorbis_, 0, audio) + BytesOf("junk") + Joined(vorbis_, audio),
+         "after the headers"},
+        {"no audio stream", Stamped(OggPage(2, 0, {BytesOf("fishead") + Bytes(57, 0)}), 1, 0).Whole,
+         "no Vorbis or Opus"},
         {"FLAC in Ogg", FormatFixtureBytes("stereo-44k.oga"), "FLAC in Ogg"},
     };
     for (const auto& layout : cases) {

@@ -82,7 +82,9 @@ private:
             if (codec != OggCodec::Other) {
                 // The identification header alone on the stream's first page, as the codecs require.
                 for (size_t i = 0; i + 1 < page.Segments; ++i) {
-                    if (page.Lacing[i] != 255) return Damaged(u"its first page holds more than the identification header");
+                    if (page.Lacing[i] != 255) {
+                        return Damaged(u"its first page holds more than the identification header");
+                    }
                 }
                 if (page.Segments == 0 || page.Lacing[page.Segments - 1] == 255) {
                     return Damaged(u"its identification header runs past its first page");

@@ -19,9 +19,10 @@ struct OggPageShape {
     uint64_t Granule = 0;
 };
 
-// The pages, checksums made.  A page on which a packet ends has granule position 0, one
-// on which none ends none (all ones).  Where shapes (the old pages') hold as many lacing
-// values as the packets take, the pages take those shapes: packets of the sizes they had
-// are laid out on the pages they had.  *pageCount: how many pages.
+// The pages, checksums made.  Where shapes (the old pages') hold as many lacing values as
+// the packets take, the pages take those shapes, so that packets of the sizes they had lie
+// on pages of the sizes they had; else each page but the last holds 255.  A page on which
+// a packet ends has the old page's granule position, or 0 (as header pages have), one on
+// which none ends has none (all ones).  *pageCount: how many pages.
 std::vector<uint8_t> LayOutOggPages(const std::vector<std::vector<uint8_t>>& packets, const OggPageStamp& stamp,
                                     const std::vector<OggPageShape>& shapes, uint32_t* pageCount);

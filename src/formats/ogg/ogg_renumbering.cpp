@@ -27,7 +27,8 @@ void RenumberHeader(uint8_t* header, uint64_t pageSize, uint32_t shift) noexcept
     const uint32_t renumbered = sequence + shift;
     const uint32_t change = sequence ^ renumbered;
     // The change in the order the checksum reads the bytes: the lowest first, so highest.
-    const uint32_t changeInOrder = (change & 0xFF) << 24 | (change & 0xFF00) << 8 | (change >> 8 & 0xFF00) | change >> 24;
+    const uint32_t changeInOrder =
+        (change & 0xFF) << 24 | (change & 0xFF00) << 8 | (change >> 8 & 0xFF00) | change >> 24;
     const uint32_t checksum = static_cast<uint32_t>(ReadLittleEndian(header + kOggChecksumAt, 4));
     PutLittleEndian32(header + kOggSequenceAt, renumbered);
     PutLittleEndian32(header + kOggChecksumAt,
@@ -53,7 +54,8 @@ public:
                 return PageChain::Broken;
             }
             if (renumber_ != nullptr && !ended_ && page.Serial == renumber_->Serial) {
-                RenumberHeader(&window_.Bytes[static_cast<size_t>(at - window_.Offset)], page.End - at, renumber_->Shift);
+                uint8_t* header = &window_.Bytes[static_cast<size_t>(at - window_.Offset)];
+                RenumberHeader(header, page.End - at, renumber_->Shift);
                 ended_ = (page.Flags & 4) != 0;
             }
             at = page.End;

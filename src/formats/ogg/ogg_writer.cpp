@@ -101,50 +101,66 @@ Packet OpusCommentPacket(const Packet& old, const CommentPacket& comment) {
     return Joined("OpusTags", comment.Magic, comment.Edited, padding.data(), padding.size());
 }
 
+// The header packets after the first with the comment packet edited.
+SaveVerdict EditedPackets(const OggHeaderPackets& headers, const TagEdits& edits, std::vector<Packet>& packets) {
+    const bool vorbis = headers.Codec == OggCodec::Vorbis;
+    const Packet& old = headers.Packets[0];
+    if (vorbis && (headers.Packets[1].size() < 7 || std::memcmp(headers.Packets[1].data(), "\x05vorbis", 7) != 0)) {
+        return SaveVerdict::Refused(SaveRefusal::Damaged, u"its setup header is not where Vorbis keeps it");
+    }
+    CommentPacket comment;
+    const SaveVerdict verdict = EditList(old, vorbis ? "\x03vorbis" : "OpusTags", edits, comment);
+    if (!verdict.Ok()) return verdict;
+    packets = headers.Packets;
+    packets[0] = vorbis ? VorbisCommentPacket(old, comment) : OpusCommentPacket(old, comment);
+    return verdict;
+}
+
+// The file after the old header pages: as it is where the stream keeps its page numbers,
+// else renumbered by shift on the way, once its pages are known to be walkable.
+SaveVerdict KeepTheRest(MediaSource& file, uint64_t start, uint64_t end, uint32_t serial, uint32_t shift,
+                        SavePlan& plan) {
+    if (shift == 0) {
+        plan.KeepRun(start, end);
+        return SaveVerdict::Planned();
+    }
+    uint32_t error = 0;
+    switch (CheckPageChain(file, start, end, &error)) {
+        case PageChain::ReadFailed:
+            return SaveVerdict::ReadFailure(error);
+        case PageChain::Broken:
+            return SaveVerdict::Refused(SaveRefusal::Damaged,
+                                        u"its pages after the headers cannot be walked to its end");
+        case PageChain::Whole:
+            break;
+    }
+    plan.KeepRun(start, end, std::make_shared<OggRenumbering>(serial, shift));
+    return SaveVerdict::Planned();
+}
+
 }  // namespace
 
 SaveVerdict PlanOggSave(const SaveRequest& request, SavePlan& plan) {
     plan = SavePlan();
     OggHeaderPackets headers;
+    std::vector<Packet> packets;
     SaveVerdict verdict = ReadOggHeaderPackets(request.File, headers);
+    if (verdict.Ok()) verdict = EditedPackets(headers, request.Edits, packets);
     if (!verdict.Ok()) return verdict;
-    const bool vorbis = headers.Codec == OggCodec::Vorbis;
-    if (vorbis && (headers.Packets[1].size() < 7 || std::memcmp(headers.Packets[1].data(), "\x05vorbis", 7) != 0)) {
-        return SaveVerdict::Refused(SaveRefusal::Damaged, u"its setup header is not where Vorbis keeps it");
-    }
-    CommentPacket comment;
-    verdict = EditList(headers.Packets[0], vorbis ? "\x03vorbis" : "OpusTags", request.Edits, comment);
-    if (!verdict.Ok()) return verdict;
-    std::vector<Packet> packets = headers.Packets;
-    packets[0] = vorbis ? VorbisCommentPacket(headers.Packets[0], comment) : OpusCommentPacket(headers.Packets[0], comment);
-
     const OggHeaderPage& first = headers.Pages.front();
     const OggHeaderPage& last = headers.Pages.back();
     std::vector<OggPageShape> shapes;
     for (const OggHeaderPage& page : headers.Pages) shapes.push_back(page.Shape);
-    uint32_t pageCount = 0;
     const OggPageStamp stamp{headers.Serial, first.Sequence, (last.Flags & 4) != 0};
+    uint32_t pageCount = 0;
     // The new header pages stand where the first of the old ones stood; other streams' pages
     // among the old ones follow them in their order.
     plan.KeepRun(0, first.Offset);
     plan.AddBytes(LayOutOggPages(packets, stamp, shapes, &pageCount));
     for (size_t i = 1; i < headers.Pages.size(); ++i) plan.KeepRun(headers.Pages[i - 1].End, headers.Pages[i].Offset);
-    const uint64_t size = request.File.Size();
-    const uint32_t shift = pageCount - static_cast<uint32_t>(headers.Pages.size());
-    if (shift == 0 || stamp.EndsStream) {
-        plan.KeepRun(last.End, size);
-        return SaveVerdict::Planned();
-    }
-    uint32_t error = 0;
-    switch (CheckPageChain(request.File, last.End, size, &error)) {
-        case PageChain::ReadFailed:
-            return SaveVerdict::ReadFailure(error);
-        case PageChain::Broken:
-            plan = SavePlan();
-            return SaveVerdict::Refused(SaveRefusal::Damaged, u"its pages after the headers cannot be walked to its end");
-        case PageChain::Whole:
-            break;
-    }
-    plan.KeepRun(last.End, size, std::make_shared<OggRenumbering>(headers.Serial, shift));
-    return SaveVerdict::Planned();
+    // A stream that ends on its headers has no pages after them to renumber.
+    const uint32_t shift = stamp.EndsStream ? 0 : pageCount - static_cast<uint32_t>(headers.Pages.size());
+    verdict = KeepTheRest(request.File, last.End, request.File.Size(), headers.Serial, shift, plan);
+    if (!verdict.Ok()) plan = SavePlan();
+    return verdict;
 }
