@@ -288,6 +288,9 @@ TEST_F(OggStreams, OpusDataAfterTheCommentsKept) {
 TEST_F(OggStreams, DamagedOrUnwrittenLayoutsAreRefused) {
     std::vector<Page> badChecksum = vorbis_, audioOnHeaderPage = opus_;
     badChecksum[1].Whole.back() ^= 1;
+    std::vector<Page> continuedFirst = vorbis_;
+    continuedFirst[0].Whole[5] |= 1;
+    continuedFirst[0] = Stamped(continuedFirst[0].Whole, vorbis_[0].Serial(), 0);
     audioOnHeaderPage[1] = Stamped(OggPage(0, 0, {BytesOf("OpusTags") + VorbisComments({}), Bytes(9, 1)}), 0x0DD, 1);
     const size_t audio = 6;  // the first audio page: mutagen put the comment header on five
     const Bytes vorbis = Joined(vorbis_);
@@ -297,6 +300,7 @@ TEST_F(OggStreams, DamagedOrUnwrittenLayoutsAreRefused) {
         const char* Why;  // in the reason
     } cases[] = {
         {"a header page's checksum wrong", Joined(badChecksum), "checksum"},
+        {"the first page continuing a packet", Joined(continuedFirst), "continues a packet"},
         {"the headers cut short", Bytes(vorbis.begin(), vorbis.begin() + 700), "cannot be walked"},
         {"an audio packet on a header page", Joined(audioOnHeaderPage), "audio packet"},
         {"junk after the headers", Joined(vorbis_, 0, audio) + BytesOf("junk") + Joined(vorbis_, audio),

@@ -80,6 +80,7 @@ private:
             const size_t header = static_cast<size_t>(page.BodyStart - page.Offset);
             const OggCodec codec = CodecOf(bytes.data() + header, bytes.size() - header);
             if (codec != OggCodec::Other) {
+                if ((page.Flags & 5) != 0) return Damaged(u"its first page continues a packet or ends the stream");
                 // The identification header alone on the stream's first page, as the codecs require.
                 for (size_t i = 0; i + 1 < page.Segments; ++i) {
                     if (page.Lacing[i] != 255) {
