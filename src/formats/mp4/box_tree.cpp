@@ -76,6 +76,23 @@ BoxNode* BoxNode::Child(const char* type) noexcept {
     return nullptr;
 }
 
+bool OffsetWithin(const BoxNode& root, const BoxNode* target, uint64_t* offset) noexcept {
+    if (&root == target) {
+        *offset = 0;
+        return true;
+    }
+    if (!root.Parsed) return false;
+    uint64_t at = HeaderSize(root.LargeHeader, root.BodySize()) + root.Prefix.size();
+    for (const BoxNode& child : root.Children) {
+        if (OffsetWithin(child, target, offset)) {
+            *offset += at;
+            return true;
+        }
+        at += child.Size();
+    }
+    return false;
+}
+
 BoxNode LeafBox(const std::string& type, std::vector<uint8_t> body) {
     BoxNode node;
     node.Type = type;

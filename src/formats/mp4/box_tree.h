@@ -37,6 +37,10 @@ struct BoxNode {
     BoxNode* Child(const char* type) noexcept;
 };
 
+// Where target's header lies within root's bytes as AppendTo writes them; false where
+// target is not root or within it.
+bool OffsetWithin(const BoxNode& root, const BoxNode* target, uint64_t* offset) noexcept;
+
 BoxNode LeafBox(const std::string& type, std::vector<uint8_t> body);
 BoxNode ParentBox(const std::string& type, std::vector<uint8_t> prefix, std::vector<BoxNode> children);
 

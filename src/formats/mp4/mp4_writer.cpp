@@ -323,25 +323,29 @@ private:
     SaveVerdict PlanFreshFile(BoxNode& meta) {
         std::vector<BoxNode>& children = meta.Children;
         size_t ilst = IlstIndex(meta);
-        if (ilst + 1 < children.size() && IsPadding(children[ilst + 1].Type)) {
+        while (ilst + 1 < children.size() && IsPadding(children[ilst + 1].Type)) {
             children.erase(children.begin() + static_cast<std::ptrdiff_t>(ilst + 1));
         }
-        if (ilst > 0 && IsPadding(children[ilst - 1].Type)) {
+        while (ilst > 0 && IsPadding(children[ilst - 1].Type)) {
             children.erase(children.begin() + static_cast<std::ptrdiff_t>(--ilst));
         }
-        children.insert(children.begin() + static_cast<std::ptrdiff_t>(ilst), FreeBox(kMp4FreshPadding));
-        PutCoversLast(children[ilst + 1].Children);
+        PutCoversLast(children[ilst].Children);
+        children.insert(children.begin() + static_cast<std::ptrdiff_t>(ilst), FreeBox(8));
+        padding_ = ilst;
+        const uint64_t text = TextSize(children[ilst + 1]);
         const TopBox& movie = top_[movie_];
-        if (movie.End < fileSize_) {
-            // What follows the movie box moves with its growth, and every offset into it.
-            ChunkOffsetTables tables;
-            if (!tables.Read(moov_)) {
-                return SaveVerdict::Refused(SaveRefusal::Damaged, u"a chunk offset table holds fewer offsets than it counts");
-            }
-            int64_t growth = 0;
-            do {
-                growth = static_cast<int64_t>(moov_.Size()) - static_cast<int64_t>(oldMovie_.size());
-            } while (tables.WidenFor(movie.End, growth));
+        // What follows the movie box moves with its growth, and every offset into it.
+        const bool moves = movie.End < fileSize_;
+        ChunkOffsetTables tables;
+        if (moves && !tables.Read(moov_)) {
+            return SaveVerdict::Refused(SaveRefusal::Damaged, u"a chunk offset table holds fewer offsets than it counts");
+        }
+        int64_t growth = 0;
+        do {
+            LayPadding(meta, text);
+            growth = static_cast<int64_t>(moov_.Size()) - static_cast<int64_t>(oldMovie_.size());
+        } while (moves && tables.WidenFor(movie.End, growth));
+        if (moves) {
             if (growth != 0 && tables.HasOtherOffsets()) {
                 return SaveVerdict::Refused(SaveRefusal::Unsupported,
                                             u"it keeps sample auxiliary offsets (saio) that moving the media would break");
@@ -356,6 +360,38 @@ private:
         return SaveVerdict::Planned();
     }
 
+    // The header of ilst and the items before the covers: what a text edit rewrites.
+    static uint64_t TextSize(const BoxNode& ilst) {
+        uint64_t size = ilst.Size() - ilst.BodySize();
+        for (const BoxNode& item : ilst.Children) {
+            if (!item.Is("covr")) size += item.Size();
+        }
+        return size;
+    }
+
+    // The free box in front of ilst sized so that it and the text items end within the page
+    // where it begins: an edit of the text then changes one page.  Where that page has too
+    // little room left, a free box of its own first brings it to the next page.
+    void LayPadding(BoxNode& meta, uint64_t text) {
+        std::vector<BoxNode>& children = meta.Children;
+        if (spacer_) children.erase(children.begin() + static_cast<std::ptrdiff_t>(--padding_));
+        spacer_ = false;
+        uint64_t offset = 0;
+        OffsetWithin(moov_, &children[padding_], &offset);
+        const uint64_t at = top_[movie_].Start + offset;
+        const uint64_t left = kInPlacePage - at % kInPlacePage;
+        uint64_t size = kMp4FreshPadding;
+        if (left >= text + kLeastMp4Padding) {
+            size = left - text;
+        } else if (text + kLeastMp4Padding <= kInPlacePage) {
+            children.insert(children.begin() + static_cast<std::ptrdiff_t>(padding_++),
+                            FreeBox(left >= 8 ? left : left + kInPlacePage));
+            spacer_ = true;
+            size = kInPlacePage - text;
+        }
+        children[padding_] = FreeBox(size);
+    }
+
     const SaveRequest& request_;
     SavePlan& plan_;
     uint64_t fileSize_ = 0;
@@ -364,6 +400,8 @@ private:
     std::vector<uint8_t> oldMovie_;
     BoxNode moov_;
     int64_t growth_ = 0;
+    size_t padding_ = 0;  // the fresh free box's place in meta, after the spacer where there is one
+    bool spacer_ = false;
 };
 
 }  // namespace
