@@ -407,3 +407,25 @@ TEST(Mp4Writer, AMovieWithoutItemsGetsTheMetaBoxWithItsHandler) {
     EXPECT_EQ(ReadMedia(saved.File).Title, u"New");
     EXPECT_TRUE(Holds(saved.File, box("hdlr", Bytes(8, 0) + BytesOf("mdirappl") + Bytes(9, 0))));
 }
+
+TEST(Mp4Writer, DamagedMoviesAreRefusedUntouchedOrSavedWithTheEdit) {
+    Layout layout;
+    layout.Items = layout.Items + Item("covr", 13, Bytes{0xFF, 0xD8, 0xFF} + Bytes(300, 5));
+    layout.AfterItems = Free(64);
+    const Bytes file = FileOf(layout);
+    const Found movie = BoxAt(file, {"moov"});
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245 + 12345, seed >> 8; };
+    for (int round = 0; round < 400; ++round) {
+        Bytes damaged = file;
+        for (int i = 0; i < 1 + round % 4; ++i) {
+            damaged[movie.Start + next() % (movie.End - movie.Start)] = static_cast<unsigned char>(next());
+        }
+        const PlannedSave saved = SaveEdits(damaged, TextEdits({{kTitle, u"Edited"}}));
+        if (!saved.Verdict.Ok()) {
+            EXPECT_EQ(saved.File, damaged);
+            continue;
+        }
+        EXPECT_EQ(ReadMedia(saved.File).Title, u"Edited") << round;
+    }
+}
