@@ -94,6 +94,12 @@ def id3_fields(tags):
     return fields
 
 
+def stream_bit_rate(name):
+    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=bit_rate", "-of",
+                            "default=nw=1:nk=1", name], check=True, capture_output=True, text=True)
+    return probe.stdout.split()[0]
+
+
 # What ffprobe reads back of the INFO chunk that ffmpeg wrote (mutagen does not read INFO).
 def info_fields(name):
     probe = subprocess.run(["ffprobe", "-v", "error", "-show_format", "-of", "json", name], check=True,
@@ -166,7 +172,7 @@ def write_manifest(manifest, name, info, fields, cover):
         manifest.write(f"{name}\t{key}\t{value}\n")
     put("Duration", f"{info.length:.6f}")
     # mutagen gives Opus no bitrate, and no rate but the 48 kHz every decoder plays at.
-    if hasattr(info, "bitrate"):
+    if hasattr(info, "bitrate") and "Bitrate" not in fields:
         put("Bitrate", round(info.bitrate / 1000))
     put("SampleRate", getattr(info, "sample_rate", 48000))
     put("Channels", info.channels)
@@ -234,6 +240,10 @@ with open("manifest.txt", "a", encoding="utf-8") as manifest:
         cover = tag_mp4(name) if "aac" in name else None
         audio = MP4(name)
         fields = mp4_fields(audio.tags) if cover else {"Text:\xa9too": audio.tags["\xa9too"][0]}
+        if "alac" in name:
+            # mutagen gives the PCM rate that ALAC's configuration states; ffprobe the
+            # average of what the samples hold.
+            fields["Bitrate"] = round(int(stream_bit_rate(name)) / 1000)
         fields.update({"Format": "MP4", "TagTypes": "MP4"})
         write_manifest(manifest, name, audio.info, fields, cover)
     for name in ["stereo-44k.wma", "mono-22k.wma"]:

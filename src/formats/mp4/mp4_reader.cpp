@@ -6,6 +6,7 @@
 #include "formats/id3v2/id3v2_header.h"
 #include "formats/mp4/box_reader.h"
 #include "formats/mp4/ilst_items.h"
+#include "formats/mp4/sound_entry.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -18,8 +19,13 @@ struct Track {
     bool Sound = false;
     uint32_t Timescale = 0;
     uint64_t Duration = 0;
-    long SampleRate = 0, Channels = 0;
-    uint32_t AverageBitrate = 0;
+    long Channels = 0;
+    double EntryRate = 0;         // the sample entry's
+    uint32_t ConfigRate = 0;      // the ALAC configuration's or the AudioSpecificConfig's
+    bool Alac = false;
+    bool EntryRead = false;
+    uint32_t AverageBitrate = 0;  // as the esds states it
+    uint64_t SampleBytes = 0;     // the sizes of the samples, added up
 };
 
 class Mp4FileReader {
@@ -76,6 +82,8 @@ private:
             Walk(box.Start + 8, box.End, depth + 1);  // version, flags and the count of entries
         } else if (box.Is("mp4a") || box.Is("alac")) {
             ReadSampleEntry(box);
+        } else if (box.Is("stsz")) {
+            ReadSampleSizes(box);
         }
     }
 
@@ -94,29 +102,60 @@ private:
         }
     }
 
-    // Reserved bytes and the data reference, version and revision, channels, sample size,
-    // compression and packet size, the rate in 16.16; child boxes after 28 bytes.
     void ReadSampleEntry(const Box& entry) {
-        const uint8_t* body = entry.Size() >= 28 ? boxes_.BytesAt(entry.Start, 28) : nullptr;
-        if (body == nullptr) return;
-        track_.Channels = static_cast<long>(ReadBigEndian(body + 16, 2));
-        track_.SampleRate = static_cast<long>(ReadBigEndian(body + 24, 2));
-        uint64_t at = entry.Start + 28;
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(entry.Size(), 64));
+        const uint8_t* body = boxes_.BytesAt(entry.Start, size);
+        SoundEntry sound;
+        if (body == nullptr || !ReadSoundEntry(body, size, sound)) return;
+        track_.Channels = sound.Channels;
+        track_.EntryRate = sound.Rate;
+        track_.Alac = entry.Is("alac");
+        track_.EntryRead = true;
+        ReadEntryBoxes(entry.Start + sound.ChildrenOffset, entry.End, 0);
+    }
+
+    // The codec's boxes, within QuickTime's "wave" box in an entry of version 1 or 2.
+    void ReadEntryBoxes(uint64_t at, uint64_t end, int depth) {
         Box box;
-        while (boxes_.NextBox(&at, entry.End, box)) {
+        while (boxes_.NextBox(&at, end, box)) {
             if (box.Is("esds")) ReadEsds(box);
-            if (box.Is("alac")) ReadAlacConfig(box);
+            if (box.Is("alac")) ReadAlac(box);
+            if (box.Is("wave") && depth == 0) ReadEntryBoxes(box.Start, box.End, depth + 1);
         }
     }
 
-    // Version and flags, then frame length, version, bit depth, three tuning bytes,
-    // channels, the longest run and frame, the average bitrate, the rate.
-    void ReadAlacConfig(const Box& box) {
-        const uint8_t* body = box.Size() >= 24 ? boxes_.BytesAt(box.Start, 24) : nullptr;
-        if (body != nullptr) track_.AverageBitrate = ReadBigEndian(body + 20, 4);
+    void ReadAlac(const Box& box) {
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(box.Size(), 28));
+        const uint8_t* body = boxes_.BytesAt(box.Start, size);
+        AlacConfig config;
+        if (body == nullptr || !ReadAlacConfig(body, size, config)) return;
+        track_.ConfigRate = config.Rate;
+        if (track_.Channels == 0) track_.Channels = config.Channels;
     }
 
-    // The ES descriptor (tag 3) holds the decoder configuration (tag 4) with the average bitrate.
+    // Version and flags, one size for every sample (0: a size each follows), the count.
+    void ReadSampleSizes(const Box& box) {
+        const uint8_t* header = box.Size() >= 12 ? boxes_.BytesAt(box.Start, 12) : nullptr;
+        if (header == nullptr) return;
+        const uint64_t common = ReadBigEndian(header + 4, 4), count = ReadBigEndian(header + 8, 4);
+        if (common != 0) {
+            track_.SampleBytes = common * count;
+            return;
+        }
+        uint64_t total = 0;
+        const uint64_t end = box.Start + 12 + std::min<uint64_t>(count, (box.Size() - 12) / 4) * 4;
+        for (uint64_t at = box.Start + 12; at < end;) {
+            const size_t chunk = static_cast<size_t>(std::min<uint64_t>(end - at, BoxReader::kLargestRead));
+            const uint8_t* sizes = boxes_.BytesAt(at, chunk);
+            if (sizes == nullptr) return;
+            for (size_t i = 0; i < chunk; i += 4) total += ReadBigEndian(sizes + i, 4);
+            at += chunk;
+        }
+        track_.SampleBytes = total;
+    }
+
+    // The ES descriptor (tag 3) holds the decoder configuration (tag 4) with the average
+    // bitrate, which holds the AudioSpecificConfig (tag 5).
     void ReadEsds(const Box& box) {
         const size_t size = static_cast<size_t>(std::min<uint64_t>(box.Size(), 256));
         const uint8_t* body = boxes_.BytesAt(box.Start, size);
@@ -137,7 +176,11 @@ private:
                 if ((flags & 0x40) != 0 && at < size) at += 1 + body[at];
                 if ((flags & 0x20) != 0) at += 2;
             } else if (tag == 4) {
-                if (at + 13 <= size) track_.AverageBitrate = ReadBigEndian(body + at + 9, 4);
+                if (at + 13 > size) return;
+                track_.AverageBitrate = ReadBigEndian(body + at + 9, 4);
+                at += 13;
+            } else if (tag == 5) {
+                track_.ConfigRate = AudioSpecificConfigRate(body + at, std::min<size_t>(length, size - at));
                 return;
             } else {
                 at += length;
@@ -145,16 +188,28 @@ private:
         }
     }
 
+    // The rate: ALAC's configuration; else the entry's unless it is 0 or cannot hold the
+    // configuration's; else the media header's time scale, which is the rate for audio.
+    long SampleRate() const {
+        if (sound_.Alac && sound_.ConfigRate != 0) return static_cast<long>(sound_.ConfigRate);
+        if (sound_.EntryRate >= 1 && sound_.ConfigRate <= 0xFFFF) return std::lround(sound_.EntryRate);
+        if (sound_.ConfigRate != 0) return static_cast<long>(sound_.ConfigRate);
+        return static_cast<long>(sound_.Timescale);
+    }
+
     void SetAudio() {
         const bool trackTimed = sound_.Timescale != 0 && sound_.Duration != 0;
         const uint32_t timescale = trackTimed ? sound_.Timescale : movieTimescale_;
         const uint64_t duration = trackTimed ? sound_.Duration : movieDuration_;
-        tags_.SampleRate = sound_.SampleRate;
+        if (sound_.EntryRead) tags_.SampleRate = SampleRate();
         tags_.Channels = sound_.Channels;
         if (timescale == 0 || duration == 0) return;
         tags_.Duration = static_cast<double>(duration) / timescale;
-        const double bytesRate = mediaBytes_ * 8 / tags_.Duration / 1000;
-        tags_.Bitrate = std::lround(sound_.AverageBitrate != 0 ? sound_.AverageBitrate / 1000.0 : bytesRate);
+        // ALAC states the PCM rate, if anything: its real average is what its samples hold.
+        const uint64_t bytes = sound_.SampleBytes != 0 ? sound_.SampleBytes : mediaBytes_;
+        const double bytesRate = static_cast<double>(bytes) * 8 / tags_.Duration / 1000;
+        const bool stated = sound_.AverageBitrate != 0 && !sound_.Alac;
+        tags_.Bitrate = std::lround(stated ? sound_.AverageBitrate / 1000.0 : bytesRate);
     }
 
     MediaTags& tags_;
