@@ -7,6 +7,7 @@
 #include "formats/little_endian.h"
 #include "formats/id3v2/id3v2_header.h"
 #include "formats/riff/id3_chunk.h"
+#include "formats/riff/info_list.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -23,9 +24,6 @@ double ReadExtended(const uint8_t* bytes) noexcept {
     const double value = std::ldexp(static_cast<double>(mantissa), exponent);
     return (bytes[0] & 0x80) != 0 ? -value : value;
 }
-
-const FieldNames kInfoNames = {{u"INAM"}, {u"IART"}, {u"IPRD"}, {}, {}, {u"ICMT"}, {u"IGNR"}, {u"ICRD"},
-                               {u"ITRK", u"IPRT"}, {}, {}, {}, {}};
 
 // Where the ID3v2 chunk lacks a property, the INFO chunk's.
 void FillGaps(MediaTags& tags, const MediaTags& from) {
@@ -50,7 +48,7 @@ public:
             if (!ReadChunk(chunk, error)) return false;
         }
         if (chunks.Failed()) return false;
-        fields_.Finish(kInfoNames);
+        fields_.Finish(InfoFieldNames());
         FillGaps(tags_, info_);
         tags_.TextKeysIgnoreCase = true;
         tags_.TagTypes = types_;
