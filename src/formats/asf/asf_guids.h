@@ -7,8 +7,8 @@ using AsfGuid = uint8_t[16];
 
 // The header object's GUID opens every ASF file.
 extern const AsfGuid kAsfHeaderGuid;
-extern const AsfGuid kAsfFileProperties, kAsfStreamProperties, kAsfAudioStream, kAsfContentDescription,
-    kAsfExtendedContentDescription, kAsfHeaderExtension, kAsfHeaderExtensionReserved, kAsfMetadata,
-    kAsfMetadataLibrary, kAsfPadding;
+extern const AsfGuid kAsfFilePropertiesGuid, kAsfStreamPropertiesGuid, kAsfAudioStreamGuid, kAsfContentDescriptionGuid,
+    kAsfExtendedContentDescriptionGuid, kAsfHeaderExtensionGuid, kAsfHeaderExtensionReservedGuid, kAsfMetadataGuid,
+    kAsfMetadataLibraryGuid, kAsfPaddingGuid;
 
 bool IsGuid(const uint8_t* bytes, const AsfGuid& guid) noexcept;

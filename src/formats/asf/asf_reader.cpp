@@ -57,22 +57,22 @@ private:
     bool ReadObject(const uint8_t* guid, uint64_t begin, uint64_t end, uint32_t* error) {
         auto is = [guid](const AsfGuid& other) { return IsGuid(guid, other); };
         // The header extension: a reserved GUID and number, the size of its objects, the objects.
-        if (is(kAsfHeaderExtension) && extensionEnd_ == 0) {
+        if (is(kAsfHeaderExtensionGuid) && extensionEnd_ == 0) {
             extensionStart_ = begin + 22;
             extensionEnd_ = end;
             return true;
         }
         TagStream stream(file_, begin, end, false, &file_.Head());
         StreamBytes body(stream);
-        if (is(kAsfFileProperties)) {
+        if (is(kAsfFilePropertiesGuid)) {
             ReadFileProperties(body);
-        } else if (is(kAsfStreamProperties)) {
+        } else if (is(kAsfStreamPropertiesGuid)) {
             ReadStreamProperties(body);
-        } else if (is(kAsfContentDescription)) {
+        } else if (is(kAsfContentDescriptionGuid)) {
             attributes_.ReadContentDescription(body);
-        } else if (is(kAsfExtendedContentDescription)) {
+        } else if (is(kAsfExtendedContentDescriptionGuid)) {
             attributes_.ReadList(body, begin, AttributeList::Extended);
-        } else if (is(kAsfMetadata) || is(kAsfMetadataLibrary)) {
+        } else if (is(kAsfMetadataGuid) || is(kAsfMetadataLibraryGuid)) {
             attributes_.ReadList(body, begin, AttributeList::Metadata);
         }
         if (stream.Failed()) *error = stream.Error();
@@ -92,7 +92,7 @@ private:
     void ReadStreamProperties(SequentialBytes& body) {
         uint8_t bytes[54 + 16];
         if (tags_.SampleRate != 0 || body.Read(bytes, sizeof bytes) < sizeof bytes ||
-            std::memcmp(bytes, kAsfAudioStream, 16) != 0) {
+            std::memcmp(bytes, kAsfAudioStreamGuid, 16) != 0) {
             return;
         }
         const uint8_t* format = bytes + 54;

@@ -45,10 +45,10 @@ bool ListKindOf(const uint8_t* guid, AsfListKind* kind) {
     const struct {
         const AsfGuid* Guid;
         AsfListKind Kind;
-    } kinds[] = {{&kAsfContentDescription, AsfListKind::Description},
-                 {&kAsfExtendedContentDescription, AsfListKind::Extended},
-                 {&kAsfMetadata, AsfListKind::Metadata},
-                 {&kAsfMetadataLibrary, AsfListKind::Library}};
+    } kinds[] = {{&kAsfContentDescriptionGuid, AsfListKind::Description},
+                 {&kAsfExtendedContentDescriptionGuid, AsfListKind::Extended},
+                 {&kAsfMetadataGuid, AsfListKind::Metadata},
+                 {&kAsfMetadataLibraryGuid, AsfListKind::Library}};
     for (const auto& known : kinds) {
         if (IsGuid(guid, *known.Guid)) {
             *kind = known.Kind;
@@ -77,9 +77,9 @@ bool WalkObjects(AsfHeaderEdit& edit, size_t begin, size_t end, bool inExtension
             if (!ParseAsfList(kind, &bytes[at + kObjectHeader], object.Size - kObjectHeader, list)) return false;
             object.List = static_cast<int>(edit.Lists.size());
             edit.Lists.push_back(std::move(list));
-        } else if (IsGuid(guid, kAsfPadding)) {
+        } else if (IsGuid(guid, kAsfPaddingGuid)) {
             edit.HasPadding = true;
-        } else if (IsGuid(guid, kAsfHeaderExtension) && !inExtension && !extensionSeen) {
+        } else if (IsGuid(guid, kAsfHeaderExtensionGuid) && !inExtension && !extensionSeen) {
             extensionSeen = true;
             if (object.Size < kExtensionStart ||
                 ReadLittleEndian(&bytes[at + 42], 4) != object.Size - kExtensionStart ||
@@ -129,8 +129,8 @@ private:
     }
 
     bool WriteList(const AsfList& list, std::vector<uint8_t>& out) {
-        static const AsfGuid* const kGuids[] = {&kAsfContentDescription, &kAsfExtendedContentDescription,
-                                                &kAsfMetadata, &kAsfMetadataLibrary};
+        static const AsfGuid* const kGuids[] = {&kAsfContentDescriptionGuid, &kAsfExtendedContentDescriptionGuid,
+                                                &kAsfMetadataGuid, &kAsfMetadataLibraryGuid};
         std::vector<uint8_t> body;
         if (!SerialiseAsfList(list, body)) return false;
         const AsfGuid& guid = *kGuids[static_cast<int>(list.Kind)];
@@ -157,7 +157,7 @@ private:
     }
 
     void WritePadding(std::vector<uint8_t>& out) {
-        out.insert(out.end(), kAsfPadding, kAsfPadding + 16);
+        out.insert(out.end(), kAsfPaddingGuid, kAsfPaddingGuid + 16);
         Put(kObjectHeader + padding_, 8, out);
         out.resize(out.size() + static_cast<size_t>(padding_), 0);
     }
@@ -169,9 +169,9 @@ private:
             out.insert(out.end(), edit_.Header.begin() + static_cast<std::ptrdiff_t>(old->Offset),
                        edit_.Header.begin() + static_cast<std::ptrdiff_t>(old->Offset + kExtensionStart));
         } else {
-            out.insert(out.end(), kAsfHeaderExtension, kAsfHeaderExtension + 16);
+            out.insert(out.end(), kAsfHeaderExtensionGuid, kAsfHeaderExtensionGuid + 16);
             Put(0, 8, out);
-            out.insert(out.end(), kAsfHeaderExtensionReserved, kAsfHeaderExtensionReserved + 16);
+            out.insert(out.end(), kAsfHeaderExtensionReservedGuid, kAsfHeaderExtensionReservedGuid + 16);
             Put(6, 2, out);
             Put(0, 4, out);
         }
@@ -191,7 +191,7 @@ private:
 
     bool WriteChild(const HeaderObject& object, std::vector<uint8_t>& out) {
         if (object.List >= 0 && edit_.Lists[object.List].Changed) return WriteList(edit_.Lists[object.List], out);
-        if (IsGuid(&edit_.Header[object.Offset], kAsfPadding)) {
+        if (IsGuid(&edit_.Header[object.Offset], kAsfPaddingGuid)) {
             if (!paddingWritten_) WritePadding(out);
             paddingWritten_ = true;
             return true;
@@ -205,14 +205,14 @@ private:
         const uint8_t* guid = &edit_.Header[object.Offset];
         const AsfListKind kind = object.List >= 0 ? edit_.Lists[object.List].Kind : AsfListKind::Library;
         if (kind <= AsfListKind::Extended && !WriteFreshOnce(AsfListKind::Description, out)) return false;
-        if (IsGuid(guid, kAsfHeaderExtension) && !extensionWritten_) {
+        if (IsGuid(guid, kAsfHeaderExtensionGuid) && !extensionWritten_) {
             if (!WriteExtension(&object, out)) return false;
         } else {
-            const bool padding = IsGuid(guid, kAsfPadding);
+            const bool padding = IsGuid(guid, kAsfPaddingGuid);
             if (padding && paddingWritten_) return true;
             const size_t start = out.size();
             if (!WriteChild(object, out)) return false;
-            if (IsGuid(guid, kAsfFileProperties) && object.Size >= kObjectHeader + 24) fileSizeAt_.push_back(start);
+            if (IsGuid(guid, kAsfFilePropertiesGuid) && object.Size >= kObjectHeader + 24) fileSizeAt_.push_back(start);
             ++count_;
         }
         if (kind == AsfListKind::Description && object.List >= 0) return WriteFreshOnce(AsfListKind::Extended, out);
@@ -246,9 +246,9 @@ uint64_t PaddingOf(const AsfHeaderEdit& edit) {
     for (const HeaderObject& object : edit.Objects) {
         const std::vector<HeaderObject>& level = object.Children;
         for (const HeaderObject& inner : level) {
-            if (IsGuid(&edit.Header[inner.Offset], kAsfPadding)) return inner.Size - kObjectHeader;
+            if (IsGuid(&edit.Header[inner.Offset], kAsfPaddingGuid)) return inner.Size - kObjectHeader;
         }
-        if (IsGuid(&edit.Header[object.Offset], kAsfPadding)) return object.Size - kObjectHeader;
+        if (IsGuid(&edit.Header[object.Offset], kAsfPaddingGuid)) return object.Size - kObjectHeader;
     }
     return 0;
 }
