@@ -94,13 +94,13 @@ bool WalkObjects(AsfHeaderEdit& edit, size_t begin, size_t end, bool inExtension
 }
 
 // Writes the new header object: the old objects in their order with the tags' lists and the
-// first padding object anew (the others give their room to it), and the lists that are new:
-// a content description before the first description of either kind, an extended one
-// after the first content description (the reader reads a text's first value from the
-// content description), both last where the file has neither; a metadata library in the
-// header extension, itself made where there is none.  padding: the padding object's body;
-// addPadding: a padding object is made in the header extension where there is none.  False
-// where a list outgrows its fields.
+// first padding object anew (the others give their room to it), and the lists that are new.
+// The reader takes a text's values from the content description first, then from the
+// extended one: a content description the edits change or make goes in front of the first
+// description of either kind, and a new extended one right after it (both last where the
+// file has neither); a new metadata library goes in the header extension, itself made where
+// there is none.  padding: the padding object's body; addPadding: a padding object is made
+// in the header extension where there is none.  False where a list outgrows its fields.
 class HeaderWriter {
 public:
     HeaderWriter(const AsfHeaderEdit& edit, uint64_t padding, bool addPadding)
@@ -111,7 +111,7 @@ public:
         for (const HeaderObject& object : edit_.Objects) {
             if (!WriteObject(object, out)) return false;
         }
-        if (!WriteFreshOnce(AsfListKind::Description, out) || !WriteFreshOnce(AsfListKind::Extended, out)) return false;
+        if (!WriteLeadingDescription(out)) return false;
         if (!extensionWritten_ && (NeedsFresh(AsfListKind::Library) || freshPadding_)) {
             if (!WriteExtension(nullptr, out)) return false;
         }
@@ -149,11 +149,25 @@ private:
         return true;
     }
 
-    bool WriteFreshOnce(AsfListKind kind, std::vector<uint8_t>& out) {
-        bool& written = kind == AsfListKind::Description ? freshDescriptionWritten_ : freshExtendedWritten_;
-        if (written) return true;
-        written = true;
-        return WriteFresh(kind, out, &count_);
+    // The first content description where it moves (a changed or new one), then a new
+    // extended content description; once.
+    bool WriteLeadingDescription(std::vector<uint8_t>& out) {
+        if (leadingWritten_) return true;
+        leadingWritten_ = true;
+        if (leading_ >= 0 && Moves(leading_)) {
+            if (!WriteList(edit_.Lists[leading_], out)) return false;
+            ++count_;
+        }
+        return WriteFresh(AsfListKind::Extended, out, &count_);
+    }
+
+    bool Moves(int list) const { return edit_.Lists[list].Fresh || edit_.Lists[list].Changed; }
+
+    static int LeadingDescription(const AsfHeaderEdit& edit) {
+        for (size_t i = 0; i < edit.Lists.size(); ++i) {
+            if (edit.Lists[i].Kind == AsfListKind::Description) return static_cast<int>(i);
+        }
+        return -1;
     }
 
     void WritePadding(std::vector<uint8_t>& out) {
@@ -204,7 +218,10 @@ private:
     bool WriteObject(const HeaderObject& object, std::vector<uint8_t>& out) {
         const uint8_t* guid = &edit_.Header[object.Offset];
         const AsfListKind kind = object.List >= 0 ? edit_.Lists[object.List].Kind : AsfListKind::Library;
-        if (kind <= AsfListKind::Extended && !WriteFreshOnce(AsfListKind::Description, out)) return false;
+        if (kind <= AsfListKind::Extended) {
+            if (object.List == leading_ && Moves(leading_)) return WriteLeadingDescription(out);
+            if (kind == AsfListKind::Extended && !WriteLeadingDescription(out)) return false;
+        }
         if (IsGuid(guid, kAsfHeaderExtensionGuid) && !extensionWritten_) {
             if (!WriteExtension(&object, out)) return false;
         } else {
@@ -215,7 +232,7 @@ private:
             if (IsGuid(guid, kAsfFilePropertiesGuid) && object.Size >= kObjectHeader + 24) fileSizeAt_.push_back(start);
             ++count_;
         }
-        if (kind == AsfListKind::Description && object.List >= 0) return WriteFreshOnce(AsfListKind::Extended, out);
+        if (object.List == leading_) return WriteLeadingDescription(out);
         return true;
     }
 
@@ -228,7 +245,8 @@ private:
     bool freshPadding_;
     size_t count_ = 0;
     bool extensionWritten_ = false;
-    bool freshDescriptionWritten_ = false, freshExtendedWritten_ = false;
+    int leading_ = LeadingDescription(edit_);
+    bool leadingWritten_ = false;
     bool paddingWritten_ = false;
 };
 
