@@ -78,7 +78,7 @@ std::vector<Layout> Layouts() {
             {"WAV with INFO", false,
              Form(false, RiffChunk("fmt ", kWaveFormat) + Info({{"INAM", "Info"}, {"IART", "Info Artist"}, {"IPRD", "A"},
                                                                {"ICMT", "c"}, {"IGNR", "Jazz"}, {"ICRD", "1999"},
-                                                               {"ITRK", "4"}, {"ISFT", "tool"}}) + data)},
+                                                               {"ITRK", "4"}, {"IPRT", "4"}, {"ISFT", "tool"}}) + data)},
             {"WAV with id3 first", false,
              Form(false, RiffChunk("fmt ", kWaveFormat) + id3 + Info({{"INAM", "Info"}}) + RiffChunk("odd!", Bytes(3, 7)) +
                              data)},
@@ -154,7 +154,7 @@ TEST(RiffWriter, InfoItemsThatExistTakeTheEditsInTheCodePageAndNoneIsAdded) {
     const Bytes info = Bytes(list->Body.begin() + 4, list->Body.end());
     auto item = [](const char* id, const std::string& text) { return RiffChunk(id, BytesOf(text) + Bytes{0}); };
     const Bytes expected = item("INAM", "Caf\xE9 ?") + item("IPRD", "A") + item("ICMT", "c") + item("IGNR", "Jazz") +
-                           item("ICRD", "1999") + item("ITRK", "5/9") + item("ISFT", "tool");
+                           item("ICRD", "1999") + item("ITRK", "5/9") + item("IPRT", "5/9") + item("ISFT", "tool");
     EXPECT_EQ(info, expected);
     const MediaTags tags = ReadMedia(saved.File);
     EXPECT_EQ(tags.Title, u"Caf\u00E9 \u6771");
