@@ -157,7 +157,9 @@ TEST(AsfWriter, EveryPropertySetAndRemovedReadsBackAndTheRestStaysByteForByte) {
 
 TEST(AsfWriter, OtherAttributesStayAndANumberStaysANumber) {
     const Bytes file = Layouts()[1].File;
-    const PlannedSave saved = SaveEdits(file, TextEdits({{u"WM/TrackNumber", u"9"}, {u"Title", u"New"}}));
+    // A name in another letter case is the same attribute.
+    const PlannedSave saved =
+        SaveEdits(file, TextEdits({{u"WM/TrackNumber", u"9"}, {u"Title", u"New"}, {u"CUSTOM", u"changed"}}));
     ASSERT_TRUE(saved.Verdict.Ok());
     const MediaTags tags = ReadMedia(saved.File);
     EXPECT_EQ(tags.Track, 9);
@@ -165,9 +167,12 @@ TEST(AsfWriter, OtherAttributesStayAndANumberStaysANumber) {
     EXPECT_EQ(tags.Artist, u"Old A");
     EXPECT_EQ(tags.Album, u"Old album");
     EXPECT_EQ(tags.Year, 1990);
-    EXPECT_EQ(TextOf(tags, u"custom"), u"mine");
+    EXPECT_EQ(TextOf(tags, u"custom"), u"changed");
     EXPECT_TRUE(Holds(saved.File, ExtendedRecord("WM/TrackNumber", 3, LittleEndian(9, 4))));
     EXPECT_FALSE(Holds(saved.File, Utf16z("Old")));
+    // What is no plain number becomes text.
+    const PlannedSave text = SaveEdits(saved.File, TextEdits({{u"WM/TrackNumber", u"9b"}}));
+    EXPECT_EQ(TextOf(ReadMedia(text.File), u"WM/TrackNumber"), u"9b");
 }
 
 TEST(AsfWriter, PicturesAreSetAndRemoved) {
@@ -203,12 +208,13 @@ TEST(AsfWriter, PaddingLetsTheNextEditGoInPlaceAndCopiesEndTheSame) {
     }
     // Differently tagged copies of one file given the same values: one file, its padding
     // from the audio, not from the old header.
-    const TagEdits edits = TextEdits({{u"Title", u"Same"}, {u"Author", u""}, {u"WM/Year", u""}});
+    const TagEdits edits = TextEdits({{u"Title", u"Same"}, {u"Author", u""}, {u"WM/Year", u""}, {u"WM/Lyrics", u""}});
     const Bytes emptyLibrary = AsfObject(kAsfMetadataLibrary, LittleEndian(0, 2));
     const Bytes bare = AsfFile({kFilePropertiesObject, Extension(emptyLibrary)});
     const Bytes tagged = AsfFile(
         {kFilePropertiesObject,
-         Extension(AsfObject(kAsfMetadataLibrary, LittleEndian(1, 2) + AsfMetadataRecord("WM/Year", 0, Utf16z("1990")))),
+         Extension(AsfObject(kAsfMetadataLibrary, LittleEndian(2, 2) + AsfMetadataRecord("WM/Year", 0, Utf16z("1990")) +
+                                                      AsfMetadataRecord("WM/Lyrics", 0, Utf16z(std::string(3000, 'l'))))),
          Description("Old", "Old A")});
     EXPECT_EQ(SaveEdits(tagged, edits).File, SaveEdits(bare, edits).File);
 }
