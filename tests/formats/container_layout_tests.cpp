@@ -154,3 +154,44 @@ TEST(ContainerLayouts, Mp4GenreNumbersAndBoxesNestedPastTheDepth) {
     EXPECT_EQ(tags.Format, u"MP4");
     EXPECT_EQ(tags.Title, u"");
 }
+
+TEST(ContainerLayouts, FixedSizeWavIsAsLongAsItsDataAndUncompressedAudioHasItsRatesBitrate) {
+    // 80-bit extended 44,100 and 8,000 as AIFF keeps its rate.
+    const Bytes rate44k = {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}, rate8k = {0x40, 0x0B, 0xFA, 0, 0, 0, 0, 0, 0, 0};
+    auto wav = [](uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint32_t declared, size_t held,
+                  const Bytes& extra) {
+        const uint32_t byteRate = rate * channels * bits / 8;
+        const Bytes format = LittleEndian(tag, 2) + LittleEndian(channels, 2) + LittleEndian(rate, 4) +
+                             LittleEndian(byteRate, 4) + LittleEndian(channels * bits / 8, 2) + LittleEndian(bits, 2);
+        const Bytes body = RiffChunk("fmt ", format) + extra + BytesOf("data") + LittleEndian(declared, 4) + Bytes(held, 0);
+        return BytesOf("RIFF") + LittleEndian(body.size() + 4, 4) + BytesOf("WAVE") + body;
+    };
+    auto aiff = [](const char* type, const Bytes& rate, uint32_t frames, const std::string& compression, size_t held) {
+        Bytes common = BigEndian(2, 2) + BigEndian(frames, 4) + BigEndian(16, 2) + rate;
+        if (!compression.empty()) common = common + BytesOf(compression) + Bytes{0, 0};
+        const Bytes body = RiffChunk("COMM", common, true) + BytesOf("SSND") + BigEndian(frames * 4 + 8, 4) + Bytes(8 + held, 0);
+        return BytesOf("FORM") + BigEndian(static_cast<uint32_t>(body.size() + 4), 4) + BytesOf(type) + body;
+    };
+    const struct {
+        const char* Name;
+        Bytes File;
+        double Duration;
+        long Bitrate;
+    } cases[] = {
+        {"float", wav(3, 2, 8000, 32, 32000, 32000, {}), 0.5, 512},
+        {"A-law", wav(6, 1, 8000, 8, 4000, 4000, {}), 0.5, 64},
+        {"mu-law", wav(7, 1, 8000, 8, 4000, 4000, {}), 0.5, 64},
+        {"PCM cut short", wav(1, 2, 44100, 16, 176400, 1764, {}), 0.01, 1411},
+        {"PCM cut at its data", wav(1, 2, 44100, 16, 176400, 0, {}), 0.0, 1411},
+        {"ADPCM by its fact", wav(2, 1, 8000, 4, 2048, 2048, RiffChunk("fact", LittleEndian(4000, 4))), 0.5, 33},
+        {"AIFF cut short", aiff("AIFF", rate44k, 44100, "", 1000), 1.0, 1411},
+        {"AIFF-C sowt", aiff("AIFC", rate44k, 441, "sowt", 1764), 0.01, 1411},
+        {"AIFF-C ulaw by its data", aiff("AIFC", rate8k, 4000, "ulaw", 4000), 0.5, 64},
+    };
+    for (const auto& file : cases) {
+        SCOPED_TRACE(file.Name);
+        const MediaTags tags = ReadMedia(file.File);
+        EXPECT_NEAR(tags.Duration, file.Duration, 1e-9);
+        EXPECT_EQ(tags.Bitrate, file.Bitrate);
+    }
+}

@@ -6,29 +6,10 @@
 
 #include "formats/little_endian.h"
 #include "formats/asf/asf_attributes.h"
+#include "formats/asf/asf_guids.h"
 #include "formats/id3v2/tag_stream.h"
 
-// GUIDs as they lie in the file: the first three fields little-endian.
-const uint8_t kAsfHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                    0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-
 namespace {
-
-using Guid = uint8_t[16];
-const Guid kFileProperties = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
-                              0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-const Guid kStreamProperties = {0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11,
-                                0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-const Guid kAudioStream = {0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11, 0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B};
-const Guid kContentDescription = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                  0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-const Guid kExtendedContentDescription = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
-                                          0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
-const Guid kHeaderExtension = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
-                               0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-const Guid kMetadata = {0xEA, 0xCB, 0xF8, 0xC5, 0xAF, 0x5B, 0x77, 0x48, 0x84, 0x67, 0xAA, 0x8C, 0x44, 0xFA, 0x4C, 0xCA};
-const Guid kMetadataLibrary = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
-                               0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
 
 constexpr uint64_t kObjectHeader = 24;  // GUID and 64-bit size
 // Objects walked at most, over the header and its extension.
@@ -74,24 +55,24 @@ private:
     }
 
     bool ReadObject(const uint8_t* guid, uint64_t begin, uint64_t end, uint32_t* error) {
-        auto is = [guid](const Guid& other) { return std::memcmp(guid, other, 16) == 0; };
+        auto is = [guid](const AsfGuid& other) { return IsGuid(guid, other); };
         // The header extension: a reserved GUID and number, the size of its objects, the objects.
-        if (is(kHeaderExtension) && extensionEnd_ == 0) {
+        if (is(kAsfHeaderExtensionGuid) && extensionEnd_ == 0) {
             extensionStart_ = begin + 22;
             extensionEnd_ = end;
             return true;
         }
         TagStream stream(file_, begin, end, false, &file_.Head());
         StreamBytes body(stream);
-        if (is(kFileProperties)) {
+        if (is(kAsfFilePropertiesGuid)) {
             ReadFileProperties(body);
-        } else if (is(kStreamProperties)) {
+        } else if (is(kAsfStreamPropertiesGuid)) {
             ReadStreamProperties(body);
-        } else if (is(kContentDescription)) {
+        } else if (is(kAsfContentDescriptionGuid)) {
             attributes_.ReadContentDescription(body);
-        } else if (is(kExtendedContentDescription)) {
+        } else if (is(kAsfExtendedContentDescriptionGuid)) {
             attributes_.ReadList(body, begin, AttributeList::Extended);
-        } else if (is(kMetadata) || is(kMetadataLibrary)) {
+        } else if (is(kAsfMetadataGuid) || is(kAsfMetadataLibraryGuid)) {
             attributes_.ReadList(body, begin, AttributeList::Metadata);
         }
         if (stream.Failed()) *error = stream.Error();
@@ -111,7 +92,7 @@ private:
     void ReadStreamProperties(SequentialBytes& body) {
         uint8_t bytes[54 + 16];
         if (tags_.SampleRate != 0 || body.Read(bytes, sizeof bytes) < sizeof bytes ||
-            std::memcmp(bytes, kAudioStream, 16) != 0) {
+            std::memcmp(bytes, kAsfAudioStreamGuid, 16) != 0) {
             return;
         }
         const uint8_t* format = bytes + 54;

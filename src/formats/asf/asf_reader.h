@@ -5,11 +5,10 @@
 #pragma once
 #include <cstdint>
 
+#include "formats/asf/asf_guids.h"
 #include "formats/media_tags.h"
 #include "formats/prefetched_source.h"
 
-// The sixteen bytes that open every ASF file: the header object's GUID.
-extern const uint8_t kAsfHeaderGuid[16];
 
 // Reads the file that starts with the header object; false only when the system fails a read.
 bool ReadAsfFile(PrefetchedSource& file, MediaTags& tags, uint32_t* error);

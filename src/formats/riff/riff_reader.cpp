@@ -7,14 +7,30 @@
 #include "formats/little_endian.h"
 #include "formats/id3v2/id3v2_header.h"
 #include "formats/riff/id3_chunk.h"
+#include "formats/riff/info_list.h"
 #include "formats/text_fields.h"
 
 namespace {
 
 // An INFO text longer than this is nobody's title.
 constexpr uint64_t kLongestInfoText = 64 * 1024;
-constexpr uint16_t kPcm = 1;
-constexpr uint16_t kExtensible = 0xFFFE;
+constexpr uint16_t kPcm = 1, kFloat = 3, kALaw = 6, kMuLaw = 7, kExtensible = 0xFFFE;
+
+// A format whose every second takes the same bytes: as long as its data at its byte rate,
+// without a "fact" chunk.
+bool IsFixedSize(uint16_t formatTag) noexcept {
+    return formatTag == kPcm || formatTag == kFloat || formatTag == kALaw || formatTag == kMuLaw ||
+           formatTag == kExtensible;
+}
+
+// An AIFF-C compression type whose samples are stored as they are.
+bool IsUncompressedAifc(const uint8_t* type) noexcept {
+    static const char* const kTypes[] = {"NONE", "twos", "sowt", "raw ", "fl32", "FL32", "fl64", "FL64", "in24", "in32"};
+    for (const char* known : kTypes) {
+        if (std::memcmp(type, known, 4) == 0) return true;
+    }
+    return false;
+}
 
 // An 80-bit IEEE extended number, as AIFF keeps its sample rate.
 double ReadExtended(const uint8_t* bytes) noexcept {
@@ -23,9 +39,6 @@ double ReadExtended(const uint8_t* bytes) noexcept {
     const double value = std::ldexp(static_cast<double>(mantissa), exponent);
     return (bytes[0] & 0x80) != 0 ? -value : value;
 }
-
-const FieldNames kInfoNames = {{u"INAM"}, {u"IART"}, {u"IPRD"}, {}, {}, {u"ICMT"}, {u"IGNR"}, {u"ICRD"},
-                               {u"ITRK", u"IPRT"}, {}, {}, {}, {}};
 
 // Where the ID3v2 chunk lacks a property, the INFO chunk's.
 void FillGaps(MediaTags& tags, const MediaTags& from) {
@@ -44,13 +57,15 @@ public:
 
     bool Read(bool aiff, uint32_t* error) {
         aiff_ = aiff;
+        const FileRegion& head = file_.Head();
+        aifc_ = aiff && head.Covers(8, 12) && std::memcmp(head.At(8), "AIFC", 4) == 0;
         ChunkWalk chunks(file_, 12, file_.Size(), aiff);
         Chunk chunk;
         while (chunks.Next(chunk, error)) {
             if (!ReadChunk(chunk, error)) return false;
         }
         if (chunks.Failed()) return false;
-        fields_.Finish(kInfoNames);
+        fields_.Finish(InfoFieldNames());
         FillGaps(tags_, info_);
         tags_.TextKeysIgnoreCase = true;
         tags_.TagTypes = types_;
@@ -68,7 +83,9 @@ private:
         }
         if (!aiff_ && chunk.Is("LIST")) return ReadList(chunk, error);
         uint8_t bytes[22] = {};
-        const size_t wanted = chunk.Is("fmt ") ? 16 : chunk.Is("COMM") ? 18 : chunk.Is("fact") ? 4 : chunk.Is("SSND") ? 8 : 0;
+        // AIFF-C's COMM names its compression after the 18 bytes AIFF's holds.
+        const size_t common = aifc_ && chunk.Size >= 22 ? 22 : 18;
+        const size_t wanted = chunk.Is("fmt ") ? 16 : chunk.Is("COMM") ? common : chunk.Is("fact") ? 4 : chunk.Is("SSND") ? 8 : 0;
         if (wanted == 0) {
             if (chunk.Is("data")) dataBytes_ = chunk.Size;
             return true;
@@ -78,7 +95,7 @@ private:
         if (body.Bytes.size() < wanted) return true;
         std::memcpy(bytes, body.Bytes.data(), wanted);
         if (chunk.Is("fmt ")) ReadWaveFormat(bytes);
-        if (chunk.Is("COMM")) ReadCommon(bytes);
+        if (chunk.Is("COMM")) ReadCommon(bytes, wanted);
         if (chunk.Is("fact")) samples_ = static_cast<uint32_t>(ReadLittleEndian(bytes, 4));
         if (chunk.Is("SSND")) dataBytes_ = chunk.Size - std::min<uint64_t>(chunk.Size, 8 + ReadBigEndian(bytes, 4));
         return true;
@@ -90,12 +107,16 @@ private:
         tags_.Channels = static_cast<long>(ReadLittleEndian(bytes + 2, 2));
         tags_.SampleRate = static_cast<long>(std::min<uint64_t>(ReadLittleEndian(bytes + 4, 4), 0x7FFFFFFF));
         byteRate_ = static_cast<uint32_t>(ReadLittleEndian(bytes + 8, 4));
+        bits_ = static_cast<uint32_t>(ReadLittleEndian(bytes + 14, 2));
+        uncompressed_ = IsFixedSize(formatTag_);
     }
 
-    // Channels, sample frames, bits, rate.
-    void ReadCommon(const uint8_t* bytes) {
+    // Channels, sample frames, bits, rate; in AIFF-C the compression type.
+    void ReadCommon(const uint8_t* bytes, size_t size) {
         tags_.Channels = static_cast<long>(ReadBigEndian(bytes, 2));
         samples_ = ReadBigEndian(bytes + 2, 4);
+        bits_ = ReadBigEndian(bytes + 6, 2);
+        uncompressed_ = !aifc_ || (size >= 22 && IsUncompressedAifc(bytes + 18));
         const double rate = ReadExtended(bytes + 8);
         tags_.SampleRate = rate >= 1 && rate < 1e9 ? std::lround(rate) : 0;
     }
@@ -119,15 +140,20 @@ private:
         return !items.Failed();
     }
 
-    // Compressed WAV counts its samples in "fact"; PCM is as long as its bytes.
+    // Compressed WAV counts its samples in "fact"; a fixed-size format is as long as its
+    // bytes.  Uncompressed audio's bitrate is its sample rate, channels and bits, however
+    // much of its data the file holds.
     void SetLength() {
-        const bool pcm = !aiff_ && (formatTag_ == kPcm || formatTag_ == kExtensible);
-        if (aiff_ || !pcm) {
+        if (aiff_ || !uncompressed_) {
             if (tags_.SampleRate > 0 && samples_ > 0) tags_.Duration = static_cast<double>(samples_) / tags_.SampleRate;
         } else if (byteRate_ > 0) {
             tags_.Duration = static_cast<double>(dataBytes_) / byteRate_;
         }
-        if (tags_.Duration > 0) tags_.Bitrate = std::lround(dataBytes_ * 8 / tags_.Duration / 1000);
+        if (uncompressed_ && bits_ > 0 && tags_.SampleRate > 0 && tags_.Channels > 0) {
+            tags_.Bitrate = std::lround(static_cast<double>(tags_.SampleRate) * tags_.Channels * bits_ / 1000);
+        } else if (tags_.Duration > 0) {
+            tags_.Bitrate = std::lround(dataBytes_ * 8 / tags_.Duration / 1000);
+        }
     }
 
     PrefetchedSource& file_;
@@ -136,7 +162,10 @@ private:
     TextFields fields_;
     std::u16string types_;
     bool aiff_ = false;
+    bool aifc_ = false;
     bool id3Read_ = false;
+    bool uncompressed_ = false;
+    uint32_t bits_ = 0;
     uint16_t formatTag_ = 0;
     uint32_t byteRate_ = 0;
     uint32_t samples_ = 0;
