@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 
 #include "common/container_bytes.h"
 #include "format_test_files.h"
@@ -309,6 +310,35 @@ TEST(FlacWriter, LayoutsItCannotKeepWholeAreRefusedUntouched) {
         EXPECT_FALSE(saved.Verdict.Reason.empty());
         EXPECT_EQ(saved.File, test.File);
     }
+}
+
+TEST(FlacWriter, ADamagedFileIsRefusedUntouchedOrSavedWithEveryOtherValueKept) {
+    const Bytes valid = Standard();
+    // Up to the padding's header: its zeros mean nothing.
+    const size_t metadata = valid.size() - kAudio.size() - 1000;
+    std::mt19937 random(20261209);
+    int saved = 0;
+    for (int i = 0; i < 400; ++i) {
+        Bytes damaged = valid;
+        for (size_t count = 1 + random() % 3; count-- > 0;) {
+            damaged[4 + random() % (metadata - 4)] = static_cast<unsigned char>(random() % 4 == 0 ? random() : 0x80);
+        }
+        const PlannedSave save = SaveEdits(damaged, TextEdits({{u"TITLE", u"Mended"}}));
+        if (!save.Verdict.Ok()) {
+            EXPECT_EQ(save.File, damaged) << i;
+            continue;
+        }
+        ++saved;
+        MediaTags before = ReadMedia(damaged), after = ReadMedia(save.File);
+        EXPECT_EQ(after.Title, u"Mended") << i;
+        before.Texts.erase(u"TITLE");
+        after.Texts.erase(u"TITLE");
+        EXPECT_EQ(after.Texts, before.Texts) << i;
+        EXPECT_EQ(after.Duration, before.Duration) << i;
+        EXPECT_EQ(after.Picture.Type, before.Picture.Type) << i;
+        EXPECT_TRUE(std::equal(kAudio.begin(), kAudio.end(), save.File.end() - static_cast<std::ptrdiff_t>(kAudio.size())));
+    }
+    EXPECT_GT(saved, 150) << "damage within values and kept blocks is saved";
 }
 
 }  // namespace
