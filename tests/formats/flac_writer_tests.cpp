@@ -143,7 +143,7 @@ TEST(FlacWriter, PicturesSetReplaceTheFrontCoverAndRemovedGo) {
         const MediaTags tags = ReadMedia(saved);
         Bytes image;
         EXPECT_EQ(CopyPictureBytes(saved, tags, image), !test.PictureTypes.empty());
-        if (!test.PictureTypes.empty()) EXPECT_EQ(image, cover.Cover.Bytes);
+        EXPECT_EQ(image, test.PictureTypes.empty() ? Bytes() : cover.Cover.Bytes);
         EXPECT_EQ(tags.Title, u"Old");
     }
 }
