@@ -1,8 +1,9 @@
 #include "formats/flac/flac_writer.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "formats/id3v2/id3v2_header.h"
+#include "formats/little_endian.h"
 #include "formats/vorbis_comments/vorbis_comment_writer.h"
 
 namespace {
@@ -53,7 +54,9 @@ public:
         if (SameSizeLayout(blocks)) {
             Emit(blocks, plan);
             uint32_t error = 0;
-            if (!ChooseSaveWay(request_.File, request_.File.Size(), plan, &error)) return SaveVerdict::ReadFailure(error);
+            if (!ChooseSaveWay(request_.File, request_.File.Size(), plan, &error)) {
+                return SaveVerdict::ReadFailure(error);
+            }
             if (plan.Way != SaveWay::NewFile) return SaveVerdict::Planned();
         }
         FreshLayout(blocks);
@@ -85,16 +88,20 @@ private:
             OldBlock block;
             block.Type = header[0] & 0x7F;
             block.At = at;
-            block.Size = static_cast<uint32_t>(header[1]) << 16 | header[2] << 8 | header[3];
+            block.Size = static_cast<uint32_t>(ReadBigEndian(header + 1, 3));
             if (!complete || block.End() > size) {
                 return Refused(SaveRefusal::Damaged, u"its metadata blocks run past the end of the file");
             }
-            if (block.Type == kInvalidType) return Refused(SaveRefusal::Damaged, u"it has a metadata block of an invalid type");
+            if (block.Type == kInvalidType) {
+                return Refused(SaveRefusal::Damaged, u"it has a metadata block of an invalid type");
+            }
             if (blocks_.empty() && block.Type != kStreamInfo) {
                 return Refused(SaveRefusal::Damaged, u"its first metadata block is not STREAMINFO");
             }
             if (block.Type == kVorbisComment) {
-                if (commentAt_ != kNone) return Refused(SaveRefusal::Unsupported, u"it has more than one Vorbis comment block");
+                if (commentAt_ != kNone) {
+                    return Refused(SaveRefusal::Unsupported, u"it has more than one Vorbis comment block");
+                }
                 commentAt_ = blocks_.size();
             }
             last = (header[0] & 0x80) != 0;
@@ -128,18 +135,17 @@ private:
             return Refused(SaveRefusal::Damaged, u"its Vorbis comment block cannot be walked whole");
         }
         if (comment_body_.size() > kLargestBlock) {
-            return Refused(SaveRefusal::TooLarge, u"the Vorbis comments would be larger than a FLAC block holds (16 MB)");
+            return Refused(SaveRefusal::TooLarge,
+                           u"the Vorbis comments would be larger than a FLAC block holds (16 MB)");
         }
         // A file without comments gains a block only for a field to hold.
         commentMade_ = comment_ != nullptr || FieldCount(comment_body_) != 0;
         return SaveVerdict::Planned();
     }
 
-    static uint32_t FieldCount(const std::vector<uint8_t>& list) {
-        uint32_t vendor = 0, count = 0;
-        for (int i = 0; i < 4; ++i) vendor |= static_cast<uint32_t>(list[static_cast<size_t>(i)]) << (8 * i);
-        for (int i = 0; i < 4; ++i) count |= static_cast<uint32_t>(list[4 + vendor + static_cast<size_t>(i)]) << (8 * i);
-        return count;
+    // The number of fields of a list EditVorbisComments made.
+    static uint64_t FieldCount(const std::vector<uint8_t>& list) {
+        return ReadLittleEndian(list.data() + 4 + ReadLittleEndian(list.data(), 4), 4);
     }
 
     // Which pictures go, and the new cover's block.
@@ -155,7 +161,7 @@ private:
                 !ReadExactly(blocks_[i].BodyStart(), type, 4, &complete, &error)) {
                 return SaveVerdict::ReadFailure(error);
             }
-            const bool frontCover = complete && (static_cast<uint32_t>(type[0]) << 24 | type[1] << 16 | type[2] << 8 | type[3]) == kFrontCover;
+            const bool frontCover = complete && ReadBigEndian(type, 4) == kFrontCover;
             dropped_[i] = edits_.RemovePictures || frontCover;
             if (frontCover && coverAt_ == kNone) coverAt_ = i;
         }
@@ -202,7 +208,9 @@ private:
         const size_t coverAt = coverAt_ != kNone ? coverAt_ : anchor;
         for (size_t i = 0; i <= blocks_.size(); ++i) {
             if (i == coverAt && HasCover()) blocks.push_back(MadeBlock(kPicture, cover_body_));
-            if (i == anchor && comment_ == nullptr && commentMade_) blocks.push_back(MadeBlock(kVorbisComment, comment_body_));
+            if (i == anchor && comment_ == nullptr && commentMade_) {
+                blocks.push_back(MadeBlock(kVorbisComment, comment_body_));
+            }
             if (i == blocks_.size()) break;
             const OldBlock& old = blocks_[i];
             if (dropped_[i]) continue;
@@ -248,7 +256,9 @@ private:
     void FreshLayout(std::vector<NewBlock>& blocks) const {
         blocks.clear();
         for (const OldBlock& old : blocks_) {
-            if (old.Type != kPadding && old.Type != kVorbisComment && old.Type != kPicture) blocks.push_back(KeptBlock(old));
+            if (old.Type != kPadding && old.Type != kVorbisComment && old.Type != kPicture) {
+                blocks.push_back(KeptBlock(old));
+            }
         }
         for (size_t i = 0; i < blocks_.size(); ++i) {
             if (i == coverAt_) blocks.push_back(MadeBlock(kPicture, cover_body_));
