@@ -307,14 +307,14 @@ TEST(Mp4Writer, A32BitOffsetThatWouldOverflowMakesThe64BitTable) {
         const std::vector<uint64_t> offsets = ChunkOffsets(saved.File, &type);
         const uint64_t growth = saved.File.size() - file.size();
         ASSERT_EQ(offsets.size(), kChunks + 1);
-        // 0xFFFFFF00 + 2048 + 200 or more no longer fits.
+        // 0xFFFFFF00 and the growth no longer fit in 32 bits.
         EXPECT_EQ(type, "co64");
         EXPECT_EQ(offsets[kChunks], 0xFFFFFF00u + growth);
     }
-    Layout near;
-    near.FarOffset = 0xFFFFFF00u - 4000;
+    Layout fitting;
+    fitting.FarOffset = 0xFFFFFF00u - 100000;
     std::string type;
-    ChunkOffsets(SaveEdits(FileOf(near), TextEdits({{kTitle, u"xy"}})).File, &type);
+    ChunkOffsets(SaveEdits(FileOf(fitting), TextEdits({{kTitle, u"xy"}})).File, &type);
     EXPECT_EQ(type, "stco");
 }
 
@@ -337,7 +337,9 @@ TEST(Mp4Writer, InPlaceWhereAFreeBoxBesideTheItemsOrTheMovieTakesTheGrowth) {
         ExpectSound(saved);
         EXPECT_EQ(saved.Way, row.Way);
         EXPECT_EQ(ReadMedia(saved.File).Title, title);
-        if (row.Way == SaveWay::InPlace) EXPECT_EQ(saved.File.size(), file.size());
+        if (row.Way == SaveWay::InPlace) {
+            EXPECT_EQ(saved.File.size(), file.size());
+        }
     }
     // What the items give back becomes a free box in front of them.
     const PlannedSave saved = SaveEdits(FileOf(Layout()), TextEdits({{u"xtra", u""}}));
