@@ -100,20 +100,14 @@ bool ChildrenOf(const Bytes& file, size_t start, size_t end, std::vector<Found>&
     return true;
 }
 
-bool IsContainer(const std::string& type) {
-    for (const char* container : {"moov", "trak", "mdia", "minf", "stbl", "udta", "meta", "ilst"}) {
-        if (type == container) return true;
-    }
-    return false;
-}
-
 // Every box down to the items fills its parent exactly: the sizes of every parent are right.
 bool WellFormed(const Bytes& file, size_t start, size_t end) {
     std::vector<Found> boxes;
     if (!ChildrenOf(file, start, end, boxes)) return false;
+    const std::string containers = "moov trak mdia minf stbl udta meta ilst";
     for (const Found& found : boxes) {
         const size_t body = found.Body + (found.Type == "meta" ? 4 : 0);
-        if (IsContainer(found.Type) && !WellFormed(file, body, found.End)) return false;
+        if (containers.find(found.Type) != std::string::npos && !WellFormed(file, body, found.End)) return false;
     }
     return true;
 }
@@ -185,6 +179,7 @@ TEST(Mp4Writer, EveryPropertySetAndRemovedReadsBack) {
     const struct {
         std::u16string Key, Value;
         std::function<std::u16string(const MediaTags&)> Read;
+        std::u16string Removed = u"";
     } fields[] = {
         {kTitle, u"Gr\u00FC\u00DFe \u65E5\u672C \U0001F3B5", [](const MediaTags& t) { return t.Title; }},
         {u"\u00A9ART", u"Artist One; Artist Two", [](const MediaTags& t) { return t.Artist; }},
@@ -195,24 +190,23 @@ TEST(Mp4Writer, EveryPropertySetAndRemovedReadsBack) {
         {u"\u00A9gen", u"Jazz Fusion", [](const MediaTags& t) { return t.Genre; }},
         {u"gnre", u"Jazz", [](const MediaTags& t) { return t.Genre; }},
         {u"\u00A9lyr", u"la la\nla", [](const MediaTags& t) { return t.Lyrics; }},
-        {u"\u00A9day", u"2003", [](const MediaTags& t) { return DecimalText(t.Year); }},
-        {u"trkn", u"3/12", [](const MediaTags& t) { return DecimalText(t.Track) + u'/' + DecimalText(t.TrackCount); }},
-        {u"disk", u"2", [](const MediaTags& t) { return DecimalText(t.Disc); }},
-        {u"tmpo", u"120", [](const MediaTags& t) { return TextOf(t, u"tmpo"); }},
-        {u"----:com.apple.iTunes:MOOD", u"calm \u2603", [](const MediaTags& t) { return TextOf(t, u"----:com.apple.iTunes:MOOD"); }},
+        {u"\u00A9day", u"2003", [](const MediaTags& t) { return DecimalText(t.Year); }, u"0"},
+        {u"trkn", u"3/12", [](const MediaTags& t) { return DecimalText(t.Track) + u'/' + DecimalText(t.TrackCount); }, u"0/0"},
+        {u"disk", u"2", [](const MediaTags& t) { return DecimalText(t.Disc); }, u"0"},
+        {u"tmpo", u"120", [](const MediaTags& t) { return TextOf(t, u"tmpo"); }, u"(absent)"},
+        {u"----:com.apple.iTunes:MOOD", u"calm \u2603", [](const MediaTags& t) { return TextOf(t, u"----:com.apple.iTunes:MOOD"); },
+         u"(absent)"},
     };
-    const std::u16string removed[] = {u"", u"", u"", u"", u"", u"", u"", u"", u"", u"0", u"0/0", u"0",
-                                      u"(absent)", u"(absent)"};
     const Bytes file = FileOf(Layout());
-    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) {
-        SCOPED_TRACE(std::string(fields[i].Key.begin(), fields[i].Key.end()));
-        const PlannedSave set = SaveEdits(file, TextEdits({{fields[i].Key, fields[i].Value}}));
+    for (const auto& field : fields) {
+        SCOPED_TRACE(std::string(field.Key.begin(), field.Key.end()));
+        const PlannedSave set = SaveEdits(file, TextEdits({{field.Key, field.Value}}));
         ExpectSound(set);
-        EXPECT_EQ(fields[i].Read(ReadMedia(set.File)), fields[i].Value);
+        EXPECT_EQ(field.Read(ReadMedia(set.File)), field.Value);
         EXPECT_TRUE(Holds(set.File, Text("xtra", "kept")));
-        const PlannedSave gone = SaveEdits(set.File, TextEdits({{fields[i].Key, u""}}));
+        const PlannedSave gone = SaveEdits(set.File, TextEdits({{field.Key, u""}}));
         ExpectSound(gone);
-        EXPECT_EQ(fields[i].Read(ReadMedia(gone.File)), removed[i]);
+        EXPECT_EQ(field.Read(ReadMedia(gone.File)), field.Removed);
     }
     // The genre edited by its property replaces gnre; a number item is an integer.
     const PlannedSave genre = SaveEdits(file, TextEdits({{u"\u00A9gen", u"Jazz"}}));
@@ -313,14 +307,14 @@ TEST(Mp4Writer, A32BitOffsetThatWouldOverflowMakesThe64BitTable) {
         const std::vector<uint64_t> offsets = ChunkOffsets(saved.File, &type);
         const uint64_t growth = saved.File.size() - file.size();
         ASSERT_EQ(offsets.size(), kChunks + 1);
-        // 0xFFFFFF00 + 2048 + 200 or more no longer fits.
+        // 0xFFFFFF00 and the growth no longer fit in 32 bits.
         EXPECT_EQ(type, "co64");
         EXPECT_EQ(offsets[kChunks], 0xFFFFFF00u + growth);
     }
-    Layout near;
-    near.FarOffset = 0xFFFFFF00u - 4000;
+    Layout fitting;
+    fitting.FarOffset = 0xFFFFFF00u - 100000;
     std::string type;
-    ChunkOffsets(SaveEdits(FileOf(near), TextEdits({{kTitle, u"xy"}})).File, &type);
+    ChunkOffsets(SaveEdits(FileOf(fitting), TextEdits({{kTitle, u"xy"}})).File, &type);
     EXPECT_EQ(type, "stco");
 }
 
@@ -343,7 +337,9 @@ TEST(Mp4Writer, InPlaceWhereAFreeBoxBesideTheItemsOrTheMovieTakesTheGrowth) {
         ExpectSound(saved);
         EXPECT_EQ(saved.Way, row.Way);
         EXPECT_EQ(ReadMedia(saved.File).Title, title);
-        if (row.Way == SaveWay::InPlace) EXPECT_EQ(saved.File.size(), file.size());
+        if (row.Way == SaveWay::InPlace) {
+            EXPECT_EQ(saved.File.size(), file.size());
+        }
     }
     // What the items give back becomes a free box in front of them.
     const PlannedSave saved = SaveEdits(FileOf(Layout()), TextEdits({{u"xtra", u""}}));
