@@ -148,6 +148,12 @@ TEST(ContainerLayouts, Mp4GenreNumbersAndBoxesNestedPastTheDepth) {
     EXPECT_EQ(tags.Track, 4);
     EXPECT_EQ(tags.TrackCount, 0);
     EXPECT_EQ(tags.Title, u"ok");
+    // Items are those of moov/udta/meta alone, the list a save edits: an ilst elsewhere
+    // (in a track, or a meta at the top) is not read.
+    const Bytes stray = box("ilst", box("\xA9nam", data(1, BytesOf("stray"))));
+    const Bytes track = box("trak", box("mdia", box("minf", stray)));
+    EXPECT_EQ(ReadMedia(box("ftyp", BytesOf("M4A ")) + box("moov", track) + moov).Title, u"ok");
+    EXPECT_EQ(ReadMedia(box("ftyp", BytesOf("M4A ")) + box("meta", Bytes(4, 0) + stray) + moov).Title, u"ok");
     Bytes nested = moov;
     for (int i = 0; i < 2000; ++i) nested = box(i % 2 ? "moov" : "udta", nested);
     tags = ReadMedia(box("ftyp", BytesOf("M4A ")) + nested);

@@ -34,7 +34,7 @@ public:
         : tags_(tags), boxes_(file, file.Size()), fields_(tags) {}
 
     bool Read(uint32_t* error) {
-        Walk(0, boxes_.FileSize(), 0);
+        Walk(0, boxes_.FileSize(), 0, Level::File);
         if (boxes_.Failed()) {
             *error = boxes_.Error();
             return false;
@@ -47,7 +47,18 @@ public:
     }
 
 private:
-    void Walk(uint64_t at, uint64_t end, int depth) {
+    // Where a level of boxes lies: the items are read from moov/udta/meta/ilst alone, the
+    // list the writer edits, never from a box of that name elsewhere.
+    enum class Level { Other, File, Movie, MovieUserData, MovieMeta };
+
+    static Level Inside(Level level, const Box& box) noexcept {
+        if (level == Level::File && box.Is("moov")) return Level::Movie;
+        if (level == Level::Movie && box.Is("udta")) return Level::MovieUserData;
+        if (level == Level::MovieUserData && box.Is("meta")) return Level::MovieMeta;
+        return Level::Other;
+    }
+
+    void Walk(uint64_t at, uint64_t end, int depth, Level level = Level::Other) {
         Box box;
         while (depth < kDeepest && boxes_.NextBox(&at, end, box)) {
             if (depth == 0 && box.Is("mdat")) mediaBytes_ += box.Size();
@@ -56,10 +67,11 @@ private:
                 Walk(box.Start, box.End, depth + 1);
                 if (track_.Sound && !sound_.Sound) sound_ = track_;
             } else if (box.Is("moov") || box.Is("mdia") || box.Is("minf") || box.Is("stbl") || box.Is("udta")) {
-                Walk(box.Start, box.End, depth + 1);
+                Walk(box.Start, box.End, depth + 1, Inside(level, box));
             } else if (box.Is("meta")) {
-                Walk(box.Start + 4, box.End, depth + 1);  // a full box: version and flags first
-            } else if (box.Is("ilst") && !itemsRead_) {
+                // A full box: version and flags first.
+                Walk(box.Start + 4, box.End, depth + 1, Inside(level, box));
+            } else if (box.Is("ilst") && level == Level::MovieMeta && !itemsRead_) {
                 itemsRead_ = true;
                 AddTagType(tags_.TagTypes, u"MP4");
                 ReadItems(boxes_, box, fields_, tags_);
