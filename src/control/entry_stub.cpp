@@ -21,6 +21,7 @@ static_assert(kEntryStubSize <= kSlotSize, "a stub fits its slot");
 struct StubPage {
     BYTE* Code = nullptr;
     DWORD Thread = 0;  // whose windows' stubs live here; only it changes the page
+    HANDLE OwnerThread = nullptr;  // that thread, to see whether it has ended; null if it could not be had
     std::bitset<kSlotsPerPage> Used;
     std::bitset<kSlotsPerPage> Uncleared;  // given back on another thread, the old stub still in them
     StubPage* Next = nullptr;
@@ -60,6 +61,10 @@ StubPage* AddPage(DWORD thread) {
     if (page->Code == nullptr) return nullptr;
     std::memset(page->Code, kBreakpoint, kPageSize);
     page->Thread = thread;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &page->OwnerThread,
+                         SYNCHRONIZE, FALSE, 0)) {
+        page->OwnerThread = nullptr;
+    }
     page->Next = Pages;
     Pages = page.get();
     return page.release();
@@ -72,6 +77,7 @@ void RemovePage(StubPage* page) {
         if (*link != page) continue;
         *link = page->Next;
         VirtualFree(page->Code, 0, MEM_RELEASE);
+        if (page->OwnerThread != nullptr) CloseHandle(page->OwnerThread);
         delete page;
         break;
     }
@@ -89,6 +95,30 @@ bool MakeExecutable(StubPage& page) {
     if (!VirtualProtect(page.Code, kPageSize, PAGE_EXECUTE_READ, &previous)) return false;
     FlushInstructionCache(GetCurrentProcess(), page.Code, kPageSize);
     return true;
+}
+
+// Back to read and execute for the live stubs on a page whose change back was refused once;
+// a refusal can pass (another thread's change of the same region, say), so it is asked again.
+bool RestoreExecutable(StubPage& page) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (MakeExecutable(page)) return true;
+    }
+    return false;
+}
+
+bool OwnerEnded(const StubPage& page) {
+    return page.OwnerThread != nullptr && WaitForSingleObject(page.OwnerThread, 0) == WAIT_OBJECT_0;
+}
+
+// Gives back every page without stubs that no thread can be about to enter: those of thread
+// (the caller, which is not in a stub of them) and those whose thread has ended, its windows
+// with it.  A page emptied on another thread waits here until then.
+void ReleaseIdlePages(DWORD thread) {
+    for (StubPage* page = Pages; page != nullptr;) {
+        StubPage* const next = page->Next;
+        if (page->Used.none() && (page->Thread == thread || OwnerEnded(*page))) RemovePage(page);
+        page = next;
+    }
 }
 
 BYTE* SlotAt(StubPage& page, size_t slot) { return page.Code + slot * kSlotSize; }
@@ -133,6 +163,7 @@ void WriteStub(BYTE* code, ControlWindow* object, ObjectMessageProcedure target)
 WNDPROC MakeEntryStub(ServerModule& module, ControlWindow* object, ObjectMessageProcedure target) {
     const DWORD thread = GetCurrentThreadId();
     SectionLock lock(module.WindowCreationLock);
+    ReleaseIdlePages(0);  // only the ended threads': this thread's idle page takes the stub
     StubPage* page = FindPageWithRoom(thread);
     if (page == nullptr) {
         page = AddPage(thread);
@@ -144,9 +175,16 @@ WNDPROC MakeEntryStub(ServerModule& module, ControlWindow* object, ObjectMessage
     ClearSlots(*page, slot);
     WriteStub(SlotAt(*page, slot), object, target);
     if (!MakeExecutable(*page)) {
-        // Refused: a new page goes again; on a page with stubs the slot waits to be cleared.
-        page->Uncleared.set(slot);
-        if (page->Used.none()) RemovePage(page);
+        // Refused, the page still writable: the slot traps again; a page without stubs goes,
+        // one with live stubs must execute again for their windows.
+        const DWORD error = GetLastError();
+        std::memset(SlotAt(*page, slot), kBreakpoint, kSlotSize);
+        if (page->Used.none()) {
+            RemovePage(page);
+        } else {
+            RestoreExecutable(*page);
+        }
+        SetLastError(error);
         return nullptr;
     }
     page->Used.set(slot);
@@ -160,14 +198,17 @@ void FreeEntryStub(ServerModule& module, WNDPROC stub) {
     StubPage* page = FindPageHolding(code);
     if (page == nullptr) return;
     const auto slot = static_cast<size_t>(code - page->Code) / kSlotSize;
+    const DWORD thread = GetCurrentThreadId();
     page->Used.reset(slot);
-    if (page->Used.none()) return RemovePage(page);
-    // The page's own thread may be running another of its stubs right now: only that
-    // thread changes the page.
-    if (page->Thread != GetCurrentThreadId() || !MakeWritable(*page)) {
+    // The page's own thread may be running one of its stubs right now, or be about to enter
+    // this one for a window that outlived its object: only that thread changes the page or
+    // gives it back, or any thread once it has ended.
+    if (page->Thread != thread || page->Used.none() || !MakeWritable(*page)) {
         page->Uncleared.set(slot);
+        ReleaseIdlePages(thread);
         return;
     }
     ClearSlots(*page, slot);
-    MakeExecutable(*page);
+    RestoreExecutable(*page);
+    ReleaseIdlePages(thread);
 }
