@@ -3,6 +3,7 @@
 // did not make is written over or removed; an unreadable security descriptor fails the
 // save; a save that reached the disk succeeds even where reading the file back fails.
 #include <gtest/gtest.h>
+#include <aclapi.h>
 
 #include <set>
 
