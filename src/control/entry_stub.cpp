@@ -21,7 +21,6 @@ static_assert(kEntryStubSize <= kSlotSize, "a stub fits its slot");
 struct StubPage {
     BYTE* Code = nullptr;
     DWORD Thread = 0;  // whose windows' stubs live here; only it changes the page
-    HANDLE OwnerThread = nullptr;  // that thread, to see whether it has ended; null if it could not be had
     std::bitset<kSlotsPerPage> Used;
     std::bitset<kSlotsPerPage> Uncleared;  // given back on another thread, the old stub still in them
     StubPage* Next = nullptr;
@@ -61,10 +60,7 @@ StubPage* AddPage(DWORD thread) {
     if (page->Code == nullptr) return nullptr;
     std::memset(page->Code, kBreakpoint, kPageSize);
     page->Thread = thread;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &page->OwnerThread,
-                         SYNCHRONIZE, FALSE, 0)) {
-        page->OwnerThread = nullptr;
-    }
+
     page->Next = Pages;
     Pages = page.get();
     return page.release();
@@ -77,7 +73,6 @@ void RemovePage(StubPage* page) {
         if (*link != page) continue;
         *link = page->Next;
         VirtualFree(page->Code, 0, MEM_RELEASE);
-        if (page->OwnerThread != nullptr) CloseHandle(page->OwnerThread);
         delete page;
         break;
     }
@@ -106,8 +101,16 @@ bool RestoreExecutable(StubPage& page) {
     return false;
 }
 
+// Whether the page's thread has ended.  Asked only of a page without stubs, by the thread's
+// identifier (a page holds no handle, which would keep a count of the process's own): an
+// identifier no thread holds is an ended thread's; one taken again by a new thread keeps
+// the page until that thread's next stub call.
 bool OwnerEnded(const StubPage& page) {
-    return page.OwnerThread != nullptr && WaitForSingleObject(page.OwnerThread, 0) == WAIT_OBJECT_0;
+    const HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, page.Thread);
+    if (thread == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended;
 }
 
 // Gives back every page without stubs that no thread can be about to enter: those of thread
