@@ -74,6 +74,11 @@ BOOL WINAPI RefuseEveryWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPP
     return FALSE;
 }
 
+BOOL WINAPI RefuseMove(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 BOOL WINAPI RefuseFileSecurity(LPCWSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
@@ -158,7 +163,8 @@ TEST_F(TagFileRenaming, AFileOfSeveralNamesIsSavedInPlaceElseRefused) {
     EXPECT_EQ(NamesIn(folder.Path()), (std::set<std::wstring>{L"a.mp3", L"twin.mp3"}));
 }
 
-// A file the user keeps under the name a save or a picture's copy would take first.
+// A file the user keeps under the name a save or a picture's copy would take first, through
+// a full disk, a refused rename and a save that succeeds.
 TEST_F(TagFileRenaming, AUsersFileUnderTheNameOfTheNewFileIsNeverTakenNorRemoved) {
     const Bytes mine = BytesOf("the user's own file");
     folder.WriteFile(L"a.mp3.tarvik-new", mine);
@@ -172,6 +178,14 @@ TEST_F(TagFileRenaming, AUsersFileUnderTheNameOfTheNewFileIsNeverTakenNorRemoved
         EXPECT_EQ(SaveTitle(path, kLongTitle), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
         EXPECT_TRUE(FAILED(tag->SavePicture(coverName.Get(), &saved)));
     }
+    {
+        const ImportHook refuse(server.Module(), "kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(RefuseMove));
+        ASSERT_TRUE(refuse.Installed());
+        EXPECT_EQ(tag->Save(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+        EXPECT_TRUE(FAILED(tag->SavePicture(coverName.Get(), &saved)));
+    }
+    EXPECT_EQ(ReadWholeFile(path), before);
+    EXPECT_EQ(NamesIn(folder.Path()), (std::set<std::wstring>{L"a.mp3", L"a.mp3.tarvik-new", L"cover.jpg.tarvik-partial"}));
     ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription();
     ASSERT_EQ(tag->SavePicture(coverName.Get(), &saved), S_OK);
     EXPECT_EQ(saved, VARIANT_TRUE);
