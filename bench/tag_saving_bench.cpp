@@ -14,6 +14,9 @@
 //   f  put_Title and Save, a title of the same length: the one page that changes
 //   g  put_Title and Save, a title one letter longer or shorter in turn: the cover moves,
 //      so a whole new file each time
+//   h  Open of that file alone, the read that every Save makes again after its write
+//   i  the in-place rule's own work alone: ChooseSaveWay comparing a new tag of one changed
+//      byte with the 5 MB on the disk
 #include <windows.h>
 #include <oleauto.h>
 
@@ -27,7 +30,9 @@
 #include "common/media_bytes.h"
 #include "common/server_library.h"
 #include "common/temp_files.h"
+#include "formats/save_plan.h"
 #include "support/unique_bstr.h"
+#include "tagfile/disk_file_source.h"
 
 namespace {
 
@@ -156,7 +161,7 @@ int main(int argc, char** argv) {
     tag->Open(coveredName.Get());
     UniqueBstr unequal[] = {UniqueBstr(SysAllocString(L"Title AB")), UniqueBstr(SysAllocString(L"Title A"))};
     const int edits = run.Pick(8, 4);
-    const std::vector<BenchVariant> covers = {
+    std::vector<BenchVariant> covers = {
         {"e   before: the whole 5 MB tag written in place, flushed",
          [&](int) {
              for (int i = 0; i < edits; ++i) WriteBare(coveredBare.c_str(), coveredTag);
@@ -174,9 +179,33 @@ int main(int argc, char** argv) {
              }
          },
          double(edits)},
+        {"h   Open alone, as each Save reads the file again",
+         [&](int) {
+             InterfacePtr<ITagFile2> reader = library.Create<ITagFile2>(IID_ITagFile2, kTagFileClsid);
+             for (int i = 0; i < edits; ++i) reader->Open(coveredName.Get());
+         },
+         double(edits)},
     };
+    SavePlan changedByte;
+    changedByte.AddBytes(Bytes(coveredTag.begin(), coveredTag.end()));
+    changedByte.Pieces[0].Bytes[20] ^= 1;
+    WIN32_FILE_ATTRIBUTE_DATA coveredData{};
+    GetFileAttributesExW(coveredBare.c_str(), GetFileExInfoStandard, &coveredData);
+    const uint64_t coveredSize = (uint64_t{coveredData.nFileSizeHigh} << 32) | coveredData.nFileSizeLow;
+    changedByte.KeepRun(coveredTag.size(), coveredSize);
+    covers.push_back({"i   ChooseSaveWay alone: the new tag compared with the disk",
+                      [&](int) {
+                          const HANDLE file = CreateFileW(coveredBare.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                          OPEN_EXISTING, 0, nullptr);
+                          DiskFileSource source(file);
+                          uint32_t error = 0;
+                          for (int i = 0; i < edits; ++i) ChooseSaveWay(source, coveredSize, changedByte, &error);
+                          CloseHandle(file);
+                          if (changedByte.Way != SaveWay::InPlace) std::printf("not in place\n");
+                      },
+                      double(edits)});
     PrintSection("a text edit of a 5 MB file with a cover");
-    std::printf("%d rounds of e f g, interleaved, %d edits each; tag %zu bytes\n", rounds, edits, coveredTag.size());
+    std::printf("%d rounds of e f g h i, interleaved, %d edits each; tag %zu bytes\n", rounds, edits, coveredTag.size());
     const RoundTimes coverTimes = RunInterleaved(covers, rounds);
     PrintVariantTable(covers, coverTimes, "edit");
     PrintPairedRatio("f/e", covers, coverTimes, 1, 0);

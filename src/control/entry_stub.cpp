@@ -60,7 +60,6 @@ StubPage* AddPage(DWORD thread) {
     if (page->Code == nullptr) return nullptr;
     std::memset(page->Code, kBreakpoint, kPageSize);
     page->Thread = thread;
-
     page->Next = Pages;
     Pages = page.get();
     return page.release();
