@@ -91,6 +91,38 @@ bool MakeExecutable(StubPage& page) {
     return true;
 }
 
+// Back to read and execute for the live stubs on a page whose change back was refused once;
+// a refusal can pass (another thread's change of the same region, say), so it is asked again.
+bool RestoreExecutable(StubPage& page) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (MakeExecutable(page)) return true;
+    }
+    return false;
+}
+
+// Whether the page's thread has ended.  Asked only of a page without stubs, by the thread's
+// identifier (a page holds no handle, which would keep a count of the process's own): an
+// identifier no thread holds is an ended thread's; one taken again by a new thread keeps
+// the page until that thread's next stub call.
+bool OwnerEnded(const StubPage& page) {
+    const HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, page.Thread);
+    if (thread == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended;
+}
+
+// Gives back every page without stubs that no thread can be about to enter: those of thread
+// (the caller, which is not in a stub of them) and those whose thread has ended, its windows
+// with it.  A page emptied on another thread waits here until then.
+void ReleaseIdlePages(DWORD thread) {
+    for (StubPage* page = Pages; page != nullptr;) {
+        StubPage* const next = page->Next;
+        if (page->Used.none() && (page->Thread == thread || OwnerEnded(*page))) RemovePage(page);
+        page = next;
+    }
+}
+
 BYTE* SlotAt(StubPage& page, size_t slot) { return page.Code + slot * kSlotSize; }
 
 // Fills the slot, and every slot given back on another thread, with breakpoints; the page
@@ -133,6 +165,7 @@ void WriteStub(BYTE* code, ControlWindow* object, ObjectMessageProcedure target)
 WNDPROC MakeEntryStub(ServerModule& module, ControlWindow* object, ObjectMessageProcedure target) {
     const DWORD thread = GetCurrentThreadId();
     SectionLock lock(module.WindowCreationLock);
+    ReleaseIdlePages(0);  // only the ended threads': this thread's idle page takes the stub
     StubPage* page = FindPageWithRoom(thread);
     if (page == nullptr) {
         page = AddPage(thread);
@@ -144,9 +177,16 @@ WNDPROC MakeEntryStub(ServerModule& module, ControlWindow* object, ObjectMessage
     ClearSlots(*page, slot);
     WriteStub(SlotAt(*page, slot), object, target);
     if (!MakeExecutable(*page)) {
-        // Refused: a new page goes again; on a page with stubs the slot waits to be cleared.
-        page->Uncleared.set(slot);
-        if (page->Used.none()) RemovePage(page);
+        // Refused, the page still writable: the slot traps again; a page without stubs goes,
+        // one with live stubs must execute again for their windows.
+        const DWORD error = GetLastError();
+        std::memset(SlotAt(*page, slot), kBreakpoint, kSlotSize);
+        if (page->Used.none()) {
+            RemovePage(page);
+        } else {
+            RestoreExecutable(*page);
+        }
+        SetLastError(error);
         return nullptr;
     }
     page->Used.set(slot);
@@ -160,14 +200,17 @@ void FreeEntryStub(ServerModule& module, WNDPROC stub) {
     StubPage* page = FindPageHolding(code);
     if (page == nullptr) return;
     const auto slot = static_cast<size_t>(code - page->Code) / kSlotSize;
+    const DWORD thread = GetCurrentThreadId();
     page->Used.reset(slot);
-    if (page->Used.none()) return RemovePage(page);
-    // The page's own thread may be running another of its stubs right now: only that
-    // thread changes the page.
-    if (page->Thread != GetCurrentThreadId() || !MakeWritable(*page)) {
+    // The page's own thread may be running one of its stubs right now, or be about to enter
+    // this one for a window that outlived its object: only that thread changes the page or
+    // gives it back, or any thread once it has ended.
+    if (page->Thread != thread || page->Used.none() || !MakeWritable(*page)) {
         page->Uncleared.set(slot);
+        ReleaseIdlePages(thread);
         return;
     }
     ClearSlots(*page, slot);
-    MakeExecutable(*page);
+    RestoreExecutable(*page);
+    ReleaseIdlePages(thread);
 }

@@ -1,10 +1,13 @@
 #include "tagfile/file_rewrite.h"
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <memory>
 
 #include "support/last_error.h"
 #include "tagfile/disk_file_source.h"
+#include "tagfile/fresh_file.h"
 
 namespace {
 
@@ -37,19 +40,40 @@ bool WriteAt(HANDLE file, uint64_t offset, const std::vector<uint8_t>& bytes) {
     return SeekTo(file, offset) && WriteAll(file, bytes.data(), bytes.size());
 }
 
-// The original's owner, group and access list on the new file; where the owner cannot be
-// given (another user's file), its access list alone.  A file system without security
-// (FAT) has nothing to copy.
-bool CopySecurity(const std::wstring& from, const std::wstring& to) {
-    const SECURITY_INFORMATION all = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-    DWORD needed = 0;
-    GetFileSecurityW(from.c_str(), all, nullptr, 0, &needed);
-    if (needed == 0) return true;
-    std::unique_ptr<uint8_t[]> descriptor(new uint8_t[needed]);
-    if (!GetFileSecurityW(from.c_str(), all, descriptor.get(), needed, &needed)) return true;
-    return SetFileSecurityW(to.c_str(), all, descriptor.get()) ||
-           SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.get());
-}
+const SECURITY_INFORMATION kCopiedSecurity =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+// The original's owner, group and access list, read before anything is written: a file that
+// would take the folder's inherited permissions instead is not saved.  A volume that keeps
+// no access lists (FAT) has nothing to copy: empty then.
+class OriginalSecurity {
+public:
+    ~OriginalSecurity() {
+        if (descriptor_ != nullptr) LocalFree(descriptor_);
+    }
+    // False with the system's error set.
+    bool Read(HANDLE original) {
+        DWORD flags = 0;
+        if (!GetVolumeInformationByHandleW(original, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) return false;
+        if ((flags & FILE_PERSISTENT_ACLS) == 0) return true;
+        const DWORD error = GetSecurityInfo(original, SE_FILE_OBJECT, kCopiedSecurity, nullptr, nullptr, nullptr,
+                                            nullptr, &descriptor_);
+        if (error == ERROR_SUCCESS && descriptor_ != nullptr) return true;
+        descriptor_ = nullptr;
+        SetLastError(error != ERROR_SUCCESS ? error : ERROR_INVALID_SECURITY_DESCR);
+        return false;
+    }
+    // Onto the new file; where the owner cannot be given (another user's file), the access
+    // list alone.
+    bool CopyTo(const std::wstring& to) const {
+        if (descriptor_ == nullptr) return true;
+        return SetFileSecurityW(to.c_str(), kCopiedSecurity, descriptor_) ||
+               SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor_);
+    }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+};
 
 // Everything of the new file up to its rename; false with the system's error set.
 bool FillNewFile(HANDLE original, HANDLE written, const SavePlan& plan) {
@@ -82,20 +106,20 @@ HRESULT WriteInPlace(HANDLE file, const SavePlan& plan) {
 }
 
 HRESULT WriteNewFile(const std::wstring& path, UniqueHandle& original, const SavePlan& plan) {
-    const std::wstring partial = path + L".tarvik-new";
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrorResult();
-    // A file left by a save that was killed is in the way.
-    DeleteFileW(partial.c_str());
+    OriginalSecurity security;
+    if (!security.Read(original.Get())) return LastErrorResult();
     const DWORD copied = attributes & kCopiedAttributes;
-    UniqueHandle written(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     copied != 0 ? copied : FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::wstring partial;
+    UniqueHandle written =
+        CreateFreshFileBeside(path, L".tarvik-new", copied != 0 ? copied : FILE_ATTRIBUTE_NORMAL, &partial);
     if (!written.IsValid()) return LastErrorResult();
     HRESULT result = S_OK;
     try {
         if (!FillNewFile(original.Get(), written.Get(), plan)) result = LastErrorResult();
         written.Reset();
-        if (SUCCEEDED(result) && !CopySecurity(path, partial)) result = LastErrorResult();
+        if (SUCCEEDED(result) && !security.CopyTo(partial)) result = LastErrorResult();
     } catch (const std::bad_alloc&) {
         result = E_OUTOFMEMORY;
     }
@@ -106,6 +130,6 @@ HRESULT WriteNewFile(const std::wstring& path, UniqueHandle& original, const Sav
             result = LastErrorResult();
         }
     }
-    if (FAILED(result)) DeleteFileW(partial.c_str());
+    if (FAILED(result)) DeleteFileW(partial.c_str());  // made by this save, under a name nothing held
     return result;
 }

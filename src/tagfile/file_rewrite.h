@@ -13,8 +13,10 @@
 // fails puts the old bytes back as far as the system lets it.
 HRESULT WriteInPlace(HANDLE file, const SavePlan& plan);
 
-// The new file beside path ("<path>.tarvik-new"): the plan's pieces, runs of them read from
-// original; given the original's attributes, creation time and security descriptor,
+// The new file beside path (the file's own path, a link's target resolved), under a name no
+// file holds ("<path>.tarvik-new", else with a number): the plan's pieces, runs of them
+// read from original; given the original's attributes, creation time and security
+// descriptor (a descriptor that cannot be read fails the save before anything is written),
 // flushed, and moved over path once original is closed.  On any failure the new file is
 // removed and path is as it was.
 HRESULT WriteNewFile(const std::wstring& path, UniqueHandle& original, const SavePlan& plan);

@@ -139,6 +139,8 @@ private:
     HRESULT LoadTags();
     // Save's work under the lock, on the file opened without sharing (closed on the way).
     HRESULT SaveOpenedFile(UniqueHandle& file);
+    // Reads the file just saved into Tags; where that fails, keeps what the object showed.
+    void ReadBackSavedFile();
     // Raises the error information of a save the writer refused.
     HRESULT FailRefusedSave(const SaveVerdict& verdict);
 

@@ -10,6 +10,7 @@
 #include "formats/edit_keys.h"
 #include "formats/media_format.h"
 #include "tagfile/disk_file_source.h"
+#include "tagfile/fresh_file.h"
 #include "support/disk_file.h"
 #include "support/interface_ptr.h"
 #include "support/last_error.h"
@@ -106,11 +107,10 @@ HRESULT STDMETHODCALLTYPE TagFileObject::SavePicture(BSTR path, VARIANT_BOOL* sa
     const UniqueHandle source = OpenDiskFileForReading(Path.c_str(), &code);
     if (!source.IsValid()) return FailWithPath(code, L"Cannot open", Path.c_str(), nullptr);
     try {
-        // Written beside the target first and moved over it whole: a copy that fails on
-        // the way leaves whatever file the target was.
-        const std::wstring partial = std::wstring(target) + L".tarvik-partial";
-        UniqueHandle written(
-            CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // Written beside the target first, under a name no file holds, and moved over it
+        // whole: a copy that fails on the way leaves whatever file the target was.
+        std::wstring partial;
+        UniqueHandle written = CreateFreshFileBeside(target, L".tarvik-partial", FILE_ATTRIBUTE_NORMAL, &partial);
         if (!written.IsValid()) return FailWithPath(LastErrorResult(), L"Cannot write", target, nullptr);
         DiskFileSource reader(source.Get());
         DiskFileSink writer(written.Get());

@@ -2,6 +2,11 @@
 // one.  The file is opened shared with nobody, and every check is made under that handle:
 // read-only, changed since Open (size or last write); the format's writer plans the rest.
 // A refused or failed save leaves the file as it was and the changes in the object.
+//
+// A new file is written beside the file the handle reached, a symbolic link's target, and
+// renamed over it, so that a link stays a link.  A file of several names (hard links) is
+// saved only in place: a rename would give one of its names a new file and leave the
+// others the old one.
 #include "tagfile/tag_file_object.h"
 
 #include <new>
@@ -19,6 +24,21 @@ const wchar_t kCannotSave[] = L"Cannot save";
 
 bool SameTime(const FILETIME& a, const FILETIME& b) noexcept {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// The path of the file itself that the handle reached, every link on the way resolved
+// ("\\?\C:\..."); false with the system's error set.
+bool FinalPathOf(HANDLE file, std::wstring* path) {
+    for (DWORD size = MAX_PATH;;) {
+        path->resize(size);
+        const DWORD length = GetFinalPathNameByHandleW(file, &(*path)[0], size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return false;
+        if (length < size) {
+            path->resize(length);
+            return true;
+        }
+        size = length + 1;
+    }
 }
 
 }  // namespace
@@ -88,11 +108,37 @@ HRESULT TagFileObject::SaveOpenedFile(UniqueHandle& file) {
     if (plan.Way == SaveWay::InPlace) {
         result = WriteInPlace(file.Get(), plan);
     } else if (plan.Way == SaveWay::NewFile) {
-        result = WriteNewFile(Path, file, plan);
+        BY_HANDLE_FILE_INFORMATION information{};
+        std::wstring target;
+        if (!GetFileInformationByHandle(file.Get(), &information) || !FinalPathOf(file.Get(), &target)) {
+            return FailWithPath(LastErrorResult(), kCannotSave, Path.c_str(), nullptr);
+        }
+        if (information.nNumberOfLinks > 1) {
+            return FailWithPath(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), kCannotSave, Path.c_str(),
+                                L"the file has other names (hard links), and this change needs a new file, "
+                                L"which they would not share");
+        }
+        result = WriteNewFile(target, file, plan);
     }
     if (FAILED(result)) return FailWithPath(result, kCannotSave, Path.c_str(), nullptr);
     file.Reset();
-    // The object now holds what the file holds, as if opened again.
     Edits.Clear();
-    return LoadTags();
+    ReadBackSavedFile();
+    return S_OK;
+}
+
+void TagFileObject::ReadBackSavedFile() {
+    // The object now holds what the file holds, as if opened again.  The save stands even
+    // where that read fails: the object keeps its path and shows what it showed, and the
+    // next Open reads the file (a further Save is refused as the file changed since).
+    const std::wstring path = Path;
+    MediaTags shown = Tags;
+    const MediaFormat format = Format;
+    const FieldNames* const keyedNames = KeyedNames;
+    if (SUCCEEDED(LoadTags())) return;
+    Path = path;
+    Tags = std::move(shown);
+    Format = format;
+    KeyedNames = keyedNames;
+    SetErrorInfo(0, nullptr);
 }

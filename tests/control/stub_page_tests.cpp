@@ -1,6 +1,7 @@
 // The pages of the control windows' entry stubs, seen through VirtualQuery: never writable
-// and executable at once, each thread's on pages of its own, given back as the windows go,
-// and a system that refuses to make memory executable.
+// and executable at once, each thread's on pages of its own, given back as the windows go
+// (by their own thread, or once it has ended), and a system that refuses to make memory
+// executable, at once or only on the way back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,6 +42,18 @@ BOOL WINAPI RefuseProtectionChange(void* address, SIZE_T, DWORD, DWORD*) {
     return FALSE;
 }
 
+// Refuses the first change back to read and execute, and lets every other change through.
+int executableRefusals = 0;
+BOOL WINAPI RefuseOneChangeToExecutable(void* address, SIZE_T size, DWORD protection, DWORD* previous) {
+    if (protection == PAGE_EXECUTE_READ && executableRefusals > 0) {
+        --executableRefusals;
+        refusedPage = address;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return VirtualProtect(address, size, protection, previous);
+}
+
 class StubPages : public ContainerFixture {
 protected:
     // A new control in place in parent, with its window (null for none); touches nothing of
@@ -60,6 +73,12 @@ protected:
         refusedPage = nullptr;
         return ImportHook(server.Module(), "kernel32.dll", "VirtualProtect",
                           reinterpret_cast<void*>(RefuseProtectionChange));
+    }
+    ImportHook RefuseOneChangeBack() const {
+        refusedPage = nullptr;
+        executableRefusals = 1;
+        return ImportHook(server.Module(), "kernel32.dll", "VirtualProtect",
+                          reinterpret_cast<void*>(RefuseOneChangeToExecutable));
     }
 };
 
@@ -154,6 +173,58 @@ TEST_F(StubPages, AWindowsStubGivenBackOnAnotherThreadLeavesThePageToItsOwnThrea
     }
     EXPECT_TRUE(ReadsAndExecutesOnly(StubOf(window)) && PaintsItself(window));
     DestroyWindow(secondWindow);
+}
+
+// The last stub of a page given back on another thread while its window lives on its own
+// thread, which may be about to enter it: the page stays, executable, until its thread has
+// ended (then any thread's next stub gives it back).
+TEST_F(StubPages, APageEmptiedOnAnotherThreadStaysUntilItsOwnThreadCanRunNoStubOfIt) {
+    const size_t executableBefore = ExecutablePrivateBytes();
+    std::atomic<bool> kept{false};
+    RunOnThreadsOfTheirOwnApartments(1, [&](int) {
+        CallLog threadLog;
+        ContainerWindow threadContainer;
+        RecordingSite threadSite(threadLog);
+        HWND window = nullptr;
+        auto control = ActivateInPlace(threadSite, threadContainer.Handle(), window);
+        const BYTE* stub = StubOf(window);
+        control->SetClientSite(nullptr);
+        RunOnThreadsOfTheMultithreadedApartment(1, [&](int) { control.Reset(); });
+        // The window outlived its object here: its thread could have read the stub's address.
+        kept = IsWindow(window) && ReadsAndExecutesOnly(stub);
+        DestroyWindow(window);
+    });
+    EXPECT_TRUE(kept.load());
+    RecordingSite laterSite(log);
+    HWND laterWindow = nullptr;
+    auto later = ActivateInPlace(laterSite, container.Handle(), laterWindow);
+    DropControl(later);
+    EXPECT_EQ(ExecutablePrivateBytes(), executableBefore);
+}
+
+// A page with a live stub made writable for a new one, and then refused the change back: the
+// new window fails, its slot is cleared, and the page executes again for the live one.
+TEST_F(StubPages, ARefusedChangeBackFailsTheNewWindowAndKeepsThePageOfTheLiveOnes) {
+    RecordingSite neighbourSite(log);
+    HWND neighbourWindow = nullptr;
+    auto neighbour = ActivateInPlace(neighbourSite, container.Handle(), neighbourWindow);
+    const BYTE* page = static_cast<const BYTE*>(PageOf(StubOf(neighbourWindow)).BaseAddress);
+    {
+        const ImportHook refuse = RefuseOneChangeBack();
+        ASSERT_TRUE(refuse.Installed());
+        HWND window = nullptr;
+        ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
+        EXPECT_EQ(InPlace()->GetWindow(&window), E_UNEXPECTED);
+        EXPECT_EQ(refusedPage, page);
+    }
+    ASSERT_TRUE(ReadsAndExecutesOnly(StubOf(neighbourWindow)));
+    EXPECT_TRUE(PaintsItself(neighbourWindow));
+    // Every slot but the live one traps.
+    const BYTE* live = StubOf(neighbourWindow);
+    size_t stubBytes = 0;
+    for (const BYTE* at = page; at < page + 4096; ++at) stubBytes += *at != 0xCC && (at < live || at >= live + 32);
+    EXPECT_EQ(stubBytes, 0u);
+    DropControl(neighbour);
 }
 
 }  // namespace

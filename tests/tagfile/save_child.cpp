@@ -1,7 +1,8 @@
 // The process that the kill test ends at a moment of its choosing: it loads tarvik.DLL from
-// its own folder, opens the file it is given and saves it count times, its title "Alpha"
-// and "Bravo" in turn, after setting the named event that says its saves begin.
-// Usage: save_child.exe FILE COUNT EVENT
+// its own folder, opens the file it is given and saves it count times, its field (Title, or
+// a name that SetText takes) given the two values in turn, after setting the named event
+// that says its saves begin.
+// Usage: save_child.exe FILE COUNT EVENT FIELD VALUE1 VALUE2
 #include <windows.h>
 
 #include <cwchar>
@@ -35,16 +36,22 @@ ITagFile2* CreateTagFile() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4 || FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 2;
+    if (argc != 7 || FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 2;
     ITagFile2* tag = CreateTagFile();
     if (tag == nullptr) return 3;
     BSTR path = SysAllocString(argv[1]);
-    BSTR titles[] = {SysAllocString(L"Alpha"), SysAllocString(L"Bravo")};
+    BSTR field = SysAllocString(argv[4]);
+    const bool title = std::wcscmp(argv[4], L"Title") == 0;
+    BSTR values[] = {SysAllocString(argv[5]), SysAllocString(argv[6])};
     const HANDLE started = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
     if (started != nullptr) SetEvent(started);
     const long count = std::wcstol(argv[2], nullptr, 10);
     for (long i = 0; i < count; ++i) {
-        if (FAILED(tag->Open(path)) || FAILED(tag->put_Title(titles[i % 2])) || FAILED(tag->Save())) return 4;
+        BSTR value = values[i % 2];
+        if (FAILED(tag->Open(path)) || FAILED(title ? tag->put_Title(value) : tag->SetText(field, value)) ||
+            FAILED(tag->Save())) {
+            return 4;
+        }
     }
     return 0;
 }

@@ -1,9 +1,11 @@
 // A save killed at any moment leaves the old file or the new one, nothing between: a child
-// process (save_child.exe) saves a copy of a file again and again, its title in turn
-// "Alpha" and "Bravo", and is terminated at a moment spread over many saves; the file must
-// then be byte for byte the original, the Alpha file or the Bravo file.  Once through the
-// in-place path (a 2.3 tag with room to spare), once through the whole new file (a change
-// of the ID3v1 tag is never written in place).
+// process (save_child.exe) saves a copy of a file again and again, one field given two
+// values in turn, and is terminated at a moment spread over many saves; the file must then
+// be byte for byte the original, the file after the first save or after the second.
+//
+// One line a case: the file's bytes, the field and its two values, and the way a save takes
+// (in place keeps the file itself, a new file takes its name).  Each format's files belong
+// here twice, an edit within one page and one that moves the rest of a large tag.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,17 +19,73 @@ namespace {
 
 constexpr int kTrials = 30;
 
-class SaveKilled : public testing::TestWithParam<const wchar_t*> {
+enum class Way { InPlace, NewFile };
+
+struct KillCase {
+    const char* Name;
+    Bytes (*File)();
+    const wchar_t* Extension;
+    const wchar_t* Field;  // Title, or a name SetText takes
+    const wchar_t* First;
+    const wchar_t* Second;
+    Way Expected;
+};
+
+// A cover of several megabytes, so that a write of the whole tag spans many pages.
+Bytes Cover() {
+    Bytes image = BytesOf("\xFF\xD8\xFF\xE0");
+    uint32_t random = 7;
+    image.resize(4 * 1024 * 1024);
+    for (size_t i = 4; i < image.size(); ++i) image[i] = static_cast<unsigned char>((random = random * 1664525u + 1013904223u) >> 24);
+    return image;
+}
+
+// A 2.3 tag of a title, an artist and the cover, with room to edit in place.
+Bytes Mp3WithCover() {
+    return Tag(3, TextFrame(3, "TIT2", "Title") + TextFrame(3, "TPE1", "Artist") +
+                      Frame(3, "APIC", PictureBody(3, 3, "", Cover())) + Bytes(8192, 0)) +
+           MpegFrames(40);
+}
+
+Bytes Fixture(const wchar_t* name) { return ReadWholeFile(FormatFixturePath(name)); }
+
+const KillCase kCases[] = {
+    {"Mp3CoverTitleInPlace", Mp3WithCover, L".mp3", L"Title", L"Alpha", L"Bravo", Way::InPlace},
+    {"Mp3CoverTitleMovesTheCover", Mp3WithCover, L".mp3", L"Title", L"Alpha Alpha", L"Bravo", Way::NewFile},
+    {"Mp3TextFrameInPlace", Mp3WithCover, L".mp3", L"TPE1", L"Zulus!", L"Yankee", Way::InPlace},
+    // A tag of small pictures, its frames and the start of its padding within one page.
+    {"Mp3Fixture23", [] { return Fixture(L"cbr-stereo-44k.mp3"); }, L".mp3", L"Title", L"Alpha", L"Bravo", Way::InPlace},
+    // The title at the front and the ID3v1 tag at the end: two pages.
+    {"Mp3Fixture24AndId3v1", [] { return Fixture(L"vbr-mono-22k.mp3"); }, L".mp3", L"Title", L"Alpha", L"Bravo",
+     Way::NewFile},
+};
+
+ULONGLONG FileIdOf(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    return (ULONGLONG{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+}
+
+class SaveKilled : public testing::TestWithParam<KillCase> {
 protected:
     std::wstring ChildCommand(const std::wstring& path, int count, const std::wstring& event) const {
-        return L"\"" + ProgramDirectory() + L"save_child.exe\" \"" + path + L"\" " + std::to_wstring(count) + L" " + event;
+        const KillCase& test = GetParam();
+        return L"\"" + ProgramDirectory() + L"save_child.exe\" \"" + path + L"\" " + std::to_wstring(count) + L" " +
+               event + L" " + test.Field + L" \"" + test.First + L"\" \"" + test.Second + L"\"";
     }
 
-    // The file after count saves that nobody interrupts.
+    // The file after count saves that nobody interrupts; the first takes the case's way.
     Bytes StateAfter(int count) {
-        const std::wstring path = folder.WriteFile(L"clean.mp3", original);
+        const std::wstring path = folder.WriteFile(std::wstring(L"clean") + GetParam().Extension, original);
+        const ULONGLONG before = FileIdOf(path);
         const ProgramRun run = RunProgram(ChildCommand(path, count, L"none"));
         EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+        if (count == 1) {
+            EXPECT_EQ(FileIdOf(path) == before, GetParam().Expected == Way::InPlace) << "the way taken";
+        }
         return ReadWholeFile(path);
     }
 
@@ -47,7 +105,7 @@ protected:
     }
 
     ScratchFolder folder;
-    const Bytes original = ReadWholeFile(FormatFixturePath(GetParam()));
+    const Bytes original = GetParam().File();
 };
 
 // Waits for a number of microseconds without sleeping, so that the moments spread finer
@@ -64,27 +122,36 @@ void Spin(LONGLONG microseconds) {
 }  // namespace
 
 TEST_P(SaveKilled, LeavesTheOldFileOrTheNewOne) {
-    const Bytes alpha = StateAfter(1);
-    const Bytes bravo = StateAfter(2);
-    ASSERT_NE(alpha, bravo);
+    ASSERT_FALSE(original.empty());
+    const Bytes first = StateAfter(1);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    const Bytes second = StateAfter(2);
+    QueryPerformanceCounter(&end);
+    ASSERT_NE(first, second);
+    // The kills spread over as long as a child takes for two saves, its start included.
+    const auto window = static_cast<uint32_t>((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
     int seen[3] = {};
     uint32_t random = 12345;
     for (int trial = 0; trial < kTrials; ++trial) {
-        const std::wstring path = folder.WriteFile(L"killed.mp3", original);
+        const std::wstring path = folder.WriteFile(std::wstring(L"killed") + GetParam().Extension, original);
         const PROCESS_INFORMATION child = StartSaving(path, trial);
         random = random * 1103515245u + 12345u;
-        Spin((random >> 8) % 40000);
+        Spin((random >> 8) % window);
         TerminateProcess(child.hProcess, 1);
         WaitForSingleObject(child.hProcess, INFINITE);
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
         const Bytes after = ReadWholeFile(path);
-        const int state = after == original ? 0 : after == alpha ? 1 : after == bravo ? 2 : -1;
+        const int state = after == original ? 0 : after == first ? 1 : after == second ? 2 : -1;
         ASSERT_NE(state, -1) << "trial " << trial << ": " << after.size() << " bytes, neither old nor new";
         ++seen[state];
     }
-    std::printf("[tarvik] %d kills: original %d, Alpha %d, Bravo %d\n", kTrials, seen[0], seen[1], seen[2]);
+    std::printf("[tarvik] %s, %d kills: original %d, first %d, second %d\n", GetParam().Name, kTrials, seen[0],
+                seen[1], seen[2]);
     EXPECT_GT(seen[1] + seen[2], 0);  // the kills fell among the saves, not before them
 }
 
-INSTANTIATE_TEST_SUITE_P(InPlaceAndNewFile, SaveKilled, testing::Values(L"cbr-stereo-44k.mp3", L"vbr-mono-22k.mp3"));
+INSTANTIATE_TEST_SUITE_P(EveryCase, SaveKilled, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<KillCase>& test) { return std::string(test.param.Name); });
