@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kTrials = 30;
-
 enum class Way { InPlace, NewFile };
 
 struct KillCase {
@@ -29,6 +27,8 @@ struct KillCase {
     const wchar_t* First;
     const wchar_t* Second;
     Way Expected;
+    bool LaidOut = false;  // saved once by the class first, so that it has the layout a save gives
+    int Trials = 30;
 };
 
 // A cover of several megabytes, so that a write of the whole tag spans many pages.
@@ -49,6 +49,10 @@ Bytes Mp3WithCover() {
 
 Bytes Fixture(const wchar_t* name) { return ReadWholeFile(FormatFixturePath(name)); }
 
+// A title longer than a page.
+const std::wstring kLongTitle(6000, L'x');
+const wchar_t* const kLong = kLongTitle.c_str();
+
 const KillCase kCases[] = {
     {"Mp3CoverTitleInPlace", Mp3WithCover, L".mp3", L"Title", L"Alpha", L"Bravo", Way::InPlace},
     {"Mp3CoverTitleMovesTheCover", Mp3WithCover, L".mp3", L"Title", L"Alpha Alpha", L"Bravo", Way::NewFile},
@@ -58,6 +62,20 @@ const KillCase kCases[] = {
     // The title at the front and the ID3v1 tag at the end: two pages.
     {"Mp3Fixture24AndId3v1", [] { return Fixture(L"vbr-mono-22k.mp3"); }, L".mp3", L"Title", L"Alpha", L"Bravo",
      Way::NewFile},
+    // Every other format: a title of the same length in the room a save leaves, and one that
+    // grows past a page through a new file.
+    {"FlacInPlace", [] { return Fixture(L"stereo-44k.flac"); }, L".flac", L"Title", L"Alpha", L"Bravo", Way::InPlace, true, 10},
+    {"FlacNewFile", [] { return Fixture(L"stereo-44k.flac"); }, L".flac", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
+    {"OggInPlace", [] { return Fixture(L"stereo-44k.ogg"); }, L".ogg", L"Title", L"Alpha", L"Bravo", Way::InPlace, true, 10},
+    {"OggNewFile", [] { return Fixture(L"stereo-44k.ogg"); }, L".ogg", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
+    {"OpusNewFile", [] { return Fixture(L"mono-48k.opus"); }, L".opus", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
+    {"Mp4InPlace", [] { return Fixture(L"stereo-44k-aac.m4a"); }, L".m4a", L"Title", L"Alpha", L"Bravo", Way::InPlace, true, 10},
+    {"Mp4NewFile", [] { return Fixture(L"stereo-44k-aac.m4a"); }, L".m4a", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
+    {"WavInPlace", [] { return Fixture(L"stereo-44k-id3.wav"); }, L".wav", L"Title", L"Alpha", L"Bravo", Way::InPlace, true, 10},
+    {"WavNewFile", [] { return Fixture(L"stereo-44k-id3.wav"); }, L".wav", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
+    {"AiffNewFile", [] { return Fixture(L"stereo-44k.aiff"); }, L".aiff", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
+    {"WmaInPlace", [] { return Fixture(L"stereo-44k.wma"); }, L".wma", L"Title", L"Alpha", L"Bravo", Way::InPlace, true, 10},
+    {"WmaNewFile", [] { return Fixture(L"stereo-44k.wma"); }, L".wma", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
 };
 
 ULONGLONG FileIdOf(const std::wstring& path) {
@@ -71,10 +89,23 @@ ULONGLONG FileIdOf(const std::wstring& path) {
 
 class SaveKilled : public testing::TestWithParam<KillCase> {
 protected:
-    std::wstring ChildCommand(const std::wstring& path, int count, const std::wstring& event) const {
-        const KillCase& test = GetParam();
+    std::wstring ChildCommand(const std::wstring& path, int count, const std::wstring& event, const wchar_t* first,
+                              const wchar_t* second) const {
         return L"\"" + ProgramDirectory() + L"save_child.exe\" \"" + path + L"\" " + std::to_wstring(count) + L" " +
-               event + L" " + test.Field + L" \"" + test.First + L"\" \"" + test.Second + L"\"";
+               event + L" " + GetParam().Field + L" \"" + first + L"\" \"" + second + L"\"";
+    }
+    std::wstring ChildCommand(const std::wstring& path, int count, const std::wstring& event) const {
+        return ChildCommand(path, count, event, GetParam().First, GetParam().Second);
+    }
+
+    // The case's file, saved once with a third value where it is to be laid out first.
+    Bytes Original() {
+        Bytes file = GetParam().File();
+        if (!GetParam().LaidOut || file.empty()) return file;
+        const std::wstring path = folder.WriteFile(std::wstring(L"laid-out") + GetParam().Extension, file);
+        const ProgramRun run = RunProgram(ChildCommand(path, 1, L"none", L"Prime", L"Prime"));
+        EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+        return ReadWholeFile(path);
     }
 
     // The file after count saves that nobody interrupts; the first takes the case's way.
@@ -105,7 +136,7 @@ protected:
     }
 
     ScratchFolder folder;
-    const Bytes original = GetParam().File();
+    const Bytes original = Original();
 };
 
 // Waits for a number of microseconds without sleeping, so that the moments spread finer
@@ -134,7 +165,7 @@ TEST_P(SaveKilled, LeavesTheOldFileOrTheNewOne) {
     const auto window = static_cast<uint32_t>((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
     int seen[3] = {};
     uint32_t random = 12345;
-    for (int trial = 0; trial < kTrials; ++trial) {
+    for (int trial = 0; trial < GetParam().Trials; ++trial) {
         const std::wstring path = folder.WriteFile(std::wstring(L"killed") + GetParam().Extension, original);
         const PROCESS_INFORMATION child = StartSaving(path, trial);
         random = random * 1103515245u + 12345u;
@@ -148,7 +179,7 @@ TEST_P(SaveKilled, LeavesTheOldFileOrTheNewOne) {
         ASSERT_NE(state, -1) << "trial " << trial << ": " << after.size() << " bytes, neither old nor new";
         ++seen[state];
     }
-    std::printf("[tarvik] %s, %d kills: original %d, first %d, second %d\n", GetParam().Name, kTrials, seen[0],
+    std::printf("[tarvik] %s, %d kills: original %d, first %d, second %d\n", GetParam().Name, GetParam().Trials, seen[0],
                 seen[1], seen[2]);
     EXPECT_GT(seen[1] + seen[2], 0);  // the kills fell among the saves, not before them
 }
