@@ -168,6 +168,7 @@ TEST(AsfWriter, OtherAttributesStayAndANumberStaysANumber) {
     EXPECT_EQ(tags.Album, u"Old album");
     EXPECT_EQ(tags.Year, 1990);
     EXPECT_EQ(TextOf(tags, u"custom"), u"changed");
+    EXPECT_FALSE(Holds(saved.File, Utf16z("mine")));
     EXPECT_TRUE(Holds(saved.File, ExtendedRecord("WM/TrackNumber", 3, LittleEndian(9, 4))));
     EXPECT_FALSE(Holds(saved.File, Utf16z("Old")));
     // What is no plain number becomes text.

@@ -196,19 +196,40 @@ TEST(RiffWriter, AWrittenTagLeavesRoomForTheNextEditInPlaceAndCopiesEndTheSame) 
     }
     // A file without a tag and one whose tag has no room, given the same values: one file.
     const Bytes audio = RiffChunk("fmt ", kWaveFormat) + RiffChunk("data", Bytes(4000, 3));
-    const Bytes tagged = Form(false, audio + RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "x"))));
-    const TagEdits edits = TextEdits({{kTitleKey, u"Same"}});
+    const Bytes tagged = Form(false, audio + RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "x") +
+                                                                         TextFrame(3, "TXXX", std::string("Big\0", 4) +
+                                                                                                  std::string(3000, 'b')))));
+    const TagEdits edits = TextEdits({{kTitleKey, u"Same"}, {u"TXXX:Big", u""}});
     EXPECT_EQ(SaveEdits(tagged, edits).File, SaveEdits(Form(false, audio), edits).File);
+    // A tag that fills its chunk: in place up to its last byte, anew one byte past it.
+    const Bytes full = Form(false, audio + RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "abc"))));
+    const struct {
+        const char16_t* Title;
+        SaveWay Way;
+    } limits[] = {{u"abc", SaveWay::Nothing}, {u"abd", SaveWay::InPlace}, {u"abcd", SaveWay::NewFile}};
+    for (const auto& limit : limits) {
+        const PlannedSave saved = SaveEdits(full, TextEdits({{kTitleKey, limit.Title}}));
+        EXPECT_EQ(saved.Way, limit.Way);
+        EXPECT_EQ(ReadMedia(saved.File).Title, limit.Title);
+    }
 }
 
-TEST(RiffWriter, AMissingLastPadByteIsWrittenAndTheRealFilesKeepTheirAudio) {
-    // ffmpeg and others leave the pad byte of an odd last chunk out.
+TEST(RiffWriter, AMissingLastPadByteIsWrittenBytesAfterTheFormStayAndTheRealFilesKeepTheirAudio) {
+    // Some writers leave the pad byte of an odd last chunk out.
     const Bytes body = RiffChunk("fmt ", kWaveFormat) + BytesOf("data") + LittleEndian(4001, 4) + Bytes(4001, 1);
     const Bytes cut = BytesOf("RIFF") + LittleEndian(body.size() + 5, 4) + BytesOf("WAVE") + body;
     const PlannedSave saved = SaveEdits(cut, TextEdits({{kTitleKey, u"Padded"}}));
     ASSERT_TRUE(saved.Verdict.Ok());
     EXPECT_EQ(ChunksOf(saved.File, false).size(), 3u);
     EXPECT_EQ(ReadMedia(saved.File).Title, u"Padded");
+    // An ID3v1 tag some taggers append after the form.
+    const Bytes tail = Id3v1Tag("v1 title", "v1 artist", 1, 2);
+    const Bytes appended = Layouts()[0].File + tail;
+    const PlannedSave kept = SaveEdits(appended, TextEdits({{kTitleKey, u"Form"}}));
+    ASSERT_TRUE(kept.Verdict.Ok());
+    ASSERT_GT(kept.File.size(), tail.size());
+    EXPECT_EQ(Bytes(kept.File.end() - static_cast<std::ptrdiff_t>(tail.size()), kept.File.end()), tail);
+    EXPECT_EQ(SizeAt(kept.File, 4, false), kept.File.size() - tail.size() - 8);
     for (const char* name : {"stereo-44k-id3.wav", "mono-22k-info-id3.wav", "mono-22k-info.wav", "stereo-44k.aiff",
                              "mono-48k.aifc"}) {
         SCOPED_TRACE(name);
