@@ -230,6 +230,14 @@ TEST(RiffWriter, AMissingLastPadByteIsWrittenBytesAfterTheFormStayAndTheRealFile
     ASSERT_GT(kept.File.size(), tail.size());
     EXPECT_EQ(Bytes(kept.File.end() - static_cast<std::ptrdiff_t>(tail.size()), kept.File.end()), tail);
     EXPECT_EQ(SizeAt(kept.File, 4, false), kept.File.size() - tail.size() - 8);
+    // Of two ID3v2 chunks the reader reads the first: the save edits it and keeps the other.
+    const Bytes second = RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "second")));
+    const Bytes twice = Form(false, RiffChunk("fmt ", kWaveFormat) + RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "first"))) +
+                                        RiffChunk("data", Bytes(100, 0)) + second);
+    const PlannedSave edited = SaveEdits(twice, TextEdits({{kAlbumKey, u"Album"}}));
+    EXPECT_EQ(ReadMedia(edited.File).Title, u"first");
+    EXPECT_EQ(ReadMedia(edited.File).Album, u"Album");
+    EXPECT_EQ(Bytes(edited.File.end() - static_cast<std::ptrdiff_t>(second.size()), edited.File.end()), second);
     for (const char* name : {"stereo-44k-id3.wav", "mono-22k-info-id3.wav", "mono-22k-info.wav", "stereo-44k.aiff",
                              "mono-48k.aifc"}) {
         SCOPED_TRACE(name);
