@@ -50,8 +50,12 @@ void ExpectSoundHeader(const Bytes& file) {
         const Bytes guid(file.begin() + at, file.begin() + at + 16);
         const uint64_t objectSize = NumberAt(file, at + 16, 8);
         ASSERT_GE(objectSize, 24u);
-        if (guid == kFileProperties) EXPECT_EQ(NumberAt(file, at + 40, 8), file.size()) << "file size";
-        if (guid == kAsfHeaderExtension) EXPECT_EQ(NumberAt(file, at + 42, 4), objectSize - 46) << "extension size";
+        if (guid == kFileProperties) {
+            EXPECT_EQ(NumberAt(file, at + 40, 8), file.size()) << "file size";
+        }
+        if (guid == kAsfHeaderExtension) {
+            EXPECT_EQ(NumberAt(file, at + 42, 4), objectSize - 46) << "extension size";
+        }
         at += objectSize;
         ++count;
     }

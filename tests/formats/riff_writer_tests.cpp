@@ -234,10 +234,10 @@ TEST(RiffWriter, AMissingLastPadByteIsWrittenBytesAfterTheFormStayAndTheRealFile
     const Bytes second = RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "second")));
     const Bytes twice = Form(false, RiffChunk("fmt ", kWaveFormat) + RiffChunk("id3 ", Tag(3, TextFrame(3, "TIT2", "first"))) +
                                         RiffChunk("data", Bytes(100, 0)) + second);
-    const PlannedSave edited = SaveEdits(twice, TextEdits({{kAlbumKey, u"Album"}}));
-    EXPECT_EQ(ReadMedia(edited.File).Title, u"first");
-    EXPECT_EQ(ReadMedia(edited.File).Album, u"Album");
-    EXPECT_EQ(Bytes(edited.File.end() - static_cast<std::ptrdiff_t>(second.size()), edited.File.end()), second);
+    const PlannedSave twiceSaved = SaveEdits(twice, TextEdits({{kAlbumKey, u"Album"}}));
+    EXPECT_EQ(ReadMedia(twiceSaved.File).Title, u"first");
+    EXPECT_EQ(ReadMedia(twiceSaved.File).Album, u"Album");
+    EXPECT_EQ(Bytes(twiceSaved.File.end() - static_cast<std::ptrdiff_t>(second.size()), twiceSaved.File.end()), second);
     for (const char* name : {"stereo-44k-id3.wav", "mono-22k-info-id3.wav", "mono-22k-info.wav", "stereo-44k.aiff",
                              "mono-48k.aifc"}) {
         SCOPED_TRACE(name);
