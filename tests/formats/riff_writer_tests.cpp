@@ -3,11 +3,10 @@
 // next edit in place, and the layouts it refuses.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "common/container_bytes.h"
 #include "format_test_files.h"
 #include "planned_save.h"
+#include "property_rows.h"
 
 namespace {
 
@@ -88,52 +87,20 @@ std::vector<Layout> Layouts() {
                             RiffChunk("ID3 ", Tag(3, TextFrame(3, "TALB", "Kept") + Bytes(500, 0)), true))}};
 }
 
-const std::u16string kLatin = u"Gr\u00FC\u00DFe", kCjk = u"\u6771\u4EAC", kOutsideBmp = u"clef \U0001D11E";
-
-struct PropertyRow {
-    const char16_t* Key;
-    std::u16string Value;
-    std::function<std::u16string(const MediaTags&)> Read;
-};
-
-std::u16string Number(long value) { return value == 0 ? u"" : DecimalText(value); }
-
-std::u16string TextOrEmpty(const MediaTags& tags, const char16_t* key) {
-    const std::u16string* text = tags.FindText(key);
-    return text != nullptr ? *text : u"";
-}
-
-std::vector<PropertyRow> PropertyRows() {
-    auto text = [](std::u16string MediaTags::*field) { return [field](const MediaTags& t) { return t.*field; }; };
-    return {{kTitleKey, kLatin, text(&MediaTags::Title)},
-            {kArtistKey, kCjk + u"; " + kLatin, text(&MediaTags::Artist)},
-            {kAlbumKey, kOutsideBmp, text(&MediaTags::Album)},
-            {kAlbumArtistKey, kCjk, text(&MediaTags::AlbumArtist)},
-            {kComposerKey, kOutsideBmp, text(&MediaTags::Composer)},
-            {kCommentKey, kLatin, text(&MediaTags::Comment)},
-            {kGenreKey, u"Rock", text(&MediaTags::Genre)},
-            {kLyricsKey, kCjk, text(&MediaTags::Lyrics)},
-            {kYearKey, u"2021", [](const MediaTags& t) { return Number(t.Year); }},
-            {kTrackKey, u"3/12", [](const MediaTags& t) { return Number(t.Track) + u"/" + Number(t.TrackCount); }},
-            {kDiscKey, u"2", [](const MediaTags& t) { return Number(t.Disc); }},
-            {u"TBPM", u"120", [](const MediaTags& t) { return TextOrEmpty(t, u"TBPM"); }},
-            {u"TXXX:Mood", kCjk, [](const MediaTags& t) { return TextOrEmpty(t, u"TXXX:Mood"); }}};
-}
-
 }  // namespace
 
 TEST(RiffWriter, EveryPropertySetAndRemovedReadsBackAndTheRestStaysByteForByte) {
     for (const Layout& layout : Layouts()) {
         const std::vector<Chunk> kept = Without(ChunksOf(layout.File, layout.Aiff), {"id3 ", "ID3 ", "LIST"});
-        for (const PropertyRow& row : PropertyRows()) {
-            SCOPED_TRACE(std::string(layout.Name) + " " + std::string(row.Key, row.Key + 4));
+        for (const PropertyRow& row : PropertyRows({u"TBPM", u"TXXX:Mood"})) {
+            SCOPED_TRACE(std::string(layout.Name) + " " + std::string(row.Key.begin(), row.Key.begin() + 4));
             const PlannedSave set = SaveEdits(layout.File, TextEdits({{row.Key, row.Value}}));
             ASSERT_TRUE(set.Verdict.Ok());
-            EXPECT_EQ(row.Read(ReadMedia(set.File)), row.Key == std::u16string(kTrackKey) ? u"3/12" : row.Value);
+            EXPECT_EQ(row.Read(ReadMedia(set.File)), row.Value);
             EXPECT_EQ(Without(ChunksOf(set.File, layout.Aiff), {"id3 ", "ID3 ", "LIST"}), kept);
             const PlannedSave removed = SaveEdits(set.File, TextEdits({{row.Key, u""}}));
             ASSERT_TRUE(removed.Verdict.Ok());
-            EXPECT_EQ(row.Read(ReadMedia(removed.File)), row.Key == std::u16string(kTrackKey) ? u"/" : u"");
+            EXPECT_EQ(row.Read(ReadMedia(removed.File)), row.Key == kTrackKey ? u"/" : u"");
             // The same values saved again: the same bytes, and nothing to write.
             const PlannedSave again = SaveEdits(set.File, TextEdits({{row.Key, row.Value}}));
             EXPECT_EQ(again.File, set.File);
