@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "format_test_files.h"
 #include "formats/utf8_text.h"
@@ -15,7 +17,7 @@
 namespace {
 
 // The command's output (its errors too where keepErrors) and, where it fails, its status.
-std::string Run(const std::string& command, bool keepErrors = true) {
+std::string RunTool(const std::string& command, bool keepErrors = true) {
     std::string out;
     FILE* pipe = popen((command + (keepErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
     if (pipe == nullptr) return "(no pipe)";
@@ -46,36 +48,22 @@ private:
 
 std::string Utf8(const std::u16string& text) {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-        } else if (c < 0x10000) {
-            out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-                    static_cast<char>(0x80 | (c & 0x3F))};
-        } else {
-            out += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-                    static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-        }
-    }
+    AppendUtf8(text, out);
     return out;
 }
 
 // What the tools make of a file: its decoded audio's hash, its packets, its tags (the
 // test images are no real pictures, which ffprobe says when it probes them).
 std::string DecodeHash(const std::string& path) {
-    return Run("ffmpeg -v error -i " + path + " -map 0:a -f s16le - 2>/dev/null | sha256sum");
+    return RunTool("ffmpeg -v error -i " + path + " -map 0:a -f s16le - 2>/dev/null | sha256sum");
 }
 std::string PacketCount(const std::string& path) {
-    return Run("ffprobe -v error -select_streams a:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 " +
+    return RunTool("ffprobe -v error -select_streams a:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 " +
                    path,
                false);
 }
 std::string ProbedTags(const std::string& path) {
-    return Run("ffprobe -v error -show_entries format_tags -of default=nw=1 " + path, false);
+    return RunTool("ffprobe -v error -show_entries format_tags -of default=nw=1 " + path, false);
 }
 // mutagen's values of keys, one "key=value; value" line each, and how many pictures.
 std::string MutagenValues(const std::string& path, bool asf) {
@@ -89,7 +77,7 @@ std::string MutagenValues(const std::string& path, bool asf) {
               "    print(k + '=' + ('; '.join(str(v) for v in t[k].text) if k in t else ''))\n"
               "print('pictures=%d' % len(t.getall('APIC')))\n";
     std::ofstream(path + ".py") << "import sys\np = sys.argv[1]\n" << script;
-    const std::string out = Run("/usr/bin/python3 " + path + ".py " + path);
+    const std::string out = RunTool("/usr/bin/python3 " + path + ".py " + path);
     unlink((path + ".py").c_str());
     return out;
 }
@@ -140,4 +128,29 @@ TEST(RiffAsfTools, SavedFilesReadBackInTheToolsWithTheSameAudio) {
                            "\nTCON=Ska; Jazz\nTDRC=2020\npictures=1\n";
         EXPECT_EQ(values, expected);
     }
+}
+
+TEST(RiffAsfTools, AnIndexedAsfFileKeepsItsPacketsAndItsIndex) {
+    // ffmpeg indexes a file with video: the simple index object follows the data object.
+    const ScratchFile made(".wmv", {});
+    RunTool("ffmpeg -loglevel error -y -f lavfi -i testsrc=duration=3:size=64x48:rate=10 -f lavfi -i sine=duration=3 "
+        "-c:v wmv2 -c:a wmav2 " + made.Path());
+    std::ifstream in(made.Path(), std::ios::binary);
+    const Bytes before{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const Bytes simpleIndex = {0x90, 0x08, 0x00, 0x33, 0xB1, 0xE5, 0xCF, 0x11};
+    ASSERT_NE(std::search(before.begin(), before.end(), simpleIndex.begin(), simpleIndex.end()), before.end());
+    const PlannedSave saved = SaveEdits(before, TextEdits({{u"Title", kTitle}, {u"WM/AlbumTitle", kAlbum}}));
+    ASSERT_TRUE(saved.Verdict.Ok());
+    const ScratchFile fresh(".wmv", saved.File);
+    EXPECT_EQ(DecodeHash(fresh.Path()), DecodeHash(made.Path()));
+    EXPECT_EQ(RunTool("ffprobe -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 " + fresh.Path()),
+              RunTool("ffprobe -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 " + made.Path()));
+    EXPECT_NE(ProbedTags(fresh.Path()).find("title=" + Utf8(kTitle)), std::string::npos);
+    auto headerSize = [](const Bytes& file) {
+        uint64_t size = 0;
+        for (int i = 8; i-- > 0;) size = size << 8 | file[16 + i];
+        return static_cast<std::ptrdiff_t>(size);
+    };
+    EXPECT_EQ(Bytes(saved.File.begin() + headerSize(saved.File), saved.File.end()),
+              Bytes(before.begin() + headerSize(before), before.end()));
 }

@@ -120,6 +120,9 @@ public:
         return true;
     }
 
+    // Where the file properties objects begin in the header written.
+    const std::vector<size_t>& FileProperties() const noexcept { return fileProperties_; }
+
 private:
     bool NeedsFresh(AsfListKind kind) const {
         for (const AsfList& list : edit_.Lists) {
@@ -229,17 +232,13 @@ private:
             if (padding && paddingWritten_) return true;
             const size_t start = out.size();
             if (!WriteChild(object, out)) return false;
-            if (IsGuid(guid, kAsfFilePropertiesGuid) && object.Size >= kObjectHeader + 24) fileSizeAt_.push_back(start);
+            if (IsGuid(guid, kAsfFilePropertiesGuid) && object.Size >= kObjectHeader + 24) fileProperties_.push_back(start);
             ++count_;
         }
         if (object.List == leading_) return WriteLeadingDescription(out);
         return true;
     }
 
-public:
-    std::vector<size_t> fileSizeAt_;  // where the file properties' file size fields begin, less 40
-
-private:
     const AsfHeaderEdit& edit_;
     uint64_t padding_;
     bool freshPadding_;
@@ -248,6 +247,7 @@ private:
     int leading_ = LeadingDescription(edit_);
     bool leadingWritten_ = false;
     bool paddingWritten_ = false;
+    std::vector<size_t> fileProperties_;
 };
 
 // The header with the padding given (a padding object added where addPadding and there is
@@ -256,7 +256,7 @@ bool MakeHeader(const AsfHeaderEdit& edit, uint64_t padding, bool addPadding, st
     HeaderWriter writer(edit, padding, addPadding);
     if (!writer.Write(header)) return false;
     const uint64_t fileSize = edit.FileSize - edit.Header.size() + header.size();
-    for (size_t at : writer.fileSizeAt_) PutAt(fileSize, 8, header, at + 40);
+    for (size_t at : writer.FileProperties()) PutAt(fileSize, 8, header, at + 40);
     return true;
 }
 

@@ -149,11 +149,14 @@ private:
         } else if (byteRate_ > 0) {
             tags_.Duration = static_cast<double>(dataBytes_) / byteRate_;
         }
+        double bitrate = 0;
         if (uncompressed_ && bits_ > 0 && tags_.SampleRate > 0 && tags_.Channels > 0) {
-            tags_.Bitrate = std::lround(static_cast<double>(tags_.SampleRate) * tags_.Channels * bits_ / 1000);
+            bitrate = static_cast<double>(tags_.SampleRate) * tags_.Channels * bits_ / 1000;
         } else if (tags_.Duration > 0) {
-            tags_.Bitrate = std::lround(dataBytes_ * 8 / tags_.Duration / 1000);
+            bitrate = dataBytes_ * 8 / tags_.Duration / 1000;
         }
+        // A damaged header's product may pass what a 32-bit long holds.
+        tags_.Bitrate = std::lround(std::min(bitrate, 2147483647.0));
     }
 
     PrefetchedSource& file_;
