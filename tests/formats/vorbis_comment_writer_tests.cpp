@@ -1,5 +1,5 @@
 // The comment list as the Ogg writers take it: pictures as base64 fields, every field not
-// edited kept byte for byte, lists that cannot be walked refused.
+// edited kept byte for byte and in its order, lists that cannot be walked refused.
 #include <gtest/gtest.h>
 
 #include "common/container_bytes.h"
@@ -27,8 +27,9 @@ TEST(VorbisCommentWriter, PicturesAsFieldsEveryNameOfAnEditedFieldAndBadLists) {
     removed.RemovePictures = true;
     for (size_t extra = 0; extra < 3; ++extra) {  // base64 of every length of a last group
         edits.Cover = {image + Bytes(extra, 'z'), "image/png"};
-        EXPECT_EQ(Edited(old, edits), VorbisComments({back, "COVERART=abcd", "noname", "ARTIST=\xC3\xA9", "COMMENT=x",
-                                                      "COMMENT=y", PictureField(3, edits.Cover.Bytes)}));
+        // An edited field's values stand where its first field stood; a new one's at the end.
+        EXPECT_EQ(Edited(old, edits), VorbisComments({"COMMENT=x", "COMMENT=y", back, "COVERART=abcd", "noname",
+                                                      "ARTIST=\xC3\xA9", PictureField(3, edits.Cover.Bytes)}));
     }
     EXPECT_EQ(Edited(old, removed), VorbisComments({"Comment=a", "DESCRIPTION=b", "noname"}));
     EXPECT_EQ(Edited(old, removed, false), old) << "FLAC keeps its pictures in blocks";

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <limits>
+#include <map>
+#include <set>
 
 #include "formats/base64_bytes.h"
 #include "formats/edit_keys.h"
@@ -92,17 +94,21 @@ bool PictureTypeOf(const uint8_t* text, size_t size, uint32_t* type) {
 class ListEditor {
 public:
     ListEditor(const TagEdits& edits, bool picturesAsFields) : edits_(edits), pictures_(picturesAsFields) {
-        for (const auto& text : edits.Texts) {
-            for (std::u16string& name : FieldKeysOf(VorbisFieldNames(), text.first)) {
-                removed_.push_back(std::move(name));
+        for (auto text = edits.Texts.begin(); text != edits.Texts.end(); ++text) {
+            for (std::u16string& name : FieldKeysOf(VorbisFieldNames(), text->first)) {
+                removed_.push_back({std::move(name), text});
             }
         }
     }
 
-    // Whether the field (length bytes from field) gives way to the edits.
-    bool Drops(const uint8_t* field, uint32_t length) const {
-        for (const std::u16string& name : removed_) {
-            if (FieldNamed(field, length, name)) return true;
+    // Whether the field (length bytes from field) gives way to the edits.  The first field
+    // an edit replaces takes its new fields in its place, so that an edit keeps the order
+    // of the list and the same values give the same bytes.
+    bool Drops(const uint8_t* field, uint32_t length, std::vector<uint8_t>& out, uint32_t& count, bool* failed) {
+        for (const Removed& name : removed_) {
+            if (!FieldNamed(field, length, name.Name)) continue;
+            if (placed_.insert(&*name.Edit).second && !AddText(*name.Edit, out, count)) *failed = true;
+            return true;
         }
         if (!pictures_) return false;
         static const std::u16string picture(kPictureField, kPictureField + sizeof kPictureField - 1);
@@ -117,22 +123,11 @@ public:
         return !edits_.Cover.Bytes.empty() && PictureTypeOf(field + name, length - name, &type) && type == kFrontCover;
     }
 
-    // The fields the edits add, after those kept; false where one would pass 32-bit lengths.
-    bool AddFields(std::vector<uint8_t>& out, uint32_t& count) const {
+    // The fields of the edits that replaced none, after those kept; false where one would
+    // pass 32-bit lengths.
+    bool AddFields(std::vector<uint8_t>& out, uint32_t& count) {
         for (const auto& text : edits_.Texts) {
-            std::string name;
-            AppendUtf8(text.first, name);
-            for (size_t from = 0; from <= text.second.size();) {
-                size_t end = text.second.find(u"; ", from);
-                if (end == std::u16string::npos) end = text.second.size();
-                if (end > from) {
-                    std::string field = name + "=";
-                    AppendUtf8(text.second.substr(from, end - from), field);
-                    const auto* bytes = reinterpret_cast<const uint8_t*>(field.data());
-                    if (!AddField(bytes, field.size(), out, count)) return false;
-                }
-                from = end + 2;
-            }
+            if (placed_.count(&text) == 0 && !AddText(text, out, count)) return false;
         }
         if (!pictures_ || edits_.Cover.Bytes.empty()) return true;
         std::vector<uint8_t> field(kPictureField, kPictureField + sizeof kPictureField - 1);
@@ -143,9 +138,35 @@ public:
     }
 
 private:
+    using Edit = std::map<std::u16string, std::u16string>::const_iterator;
+    struct Removed {
+        std::u16string Name;
+        Edit Edit;
+    };
+
+    // One field a value ("; " between several), none for "".
+    static bool AddText(const std::pair<const std::u16string, std::u16string>& text, std::vector<uint8_t>& out,
+                        uint32_t& count) {
+        std::string name;
+        AppendUtf8(text.first, name);
+        for (size_t from = 0; from <= text.second.size();) {
+            size_t end = text.second.find(u"; ", from);
+            if (end == std::u16string::npos) end = text.second.size();
+            if (end > from) {
+                std::string field = name + "=";
+                AppendUtf8(text.second.substr(from, end - from), field);
+                const auto* bytes = reinterpret_cast<const uint8_t*>(field.data());
+                if (!AddField(bytes, field.size(), out, count)) return false;
+            }
+            from = end + 2;
+        }
+        return true;
+    }
+
     const TagEdits& edits_;
     const bool pictures_;
-    std::vector<std::u16string> removed_;
+    std::vector<Removed> removed_;
+    std::set<const void*> placed_;  // the edits whose fields are written
 };
 
 }  // namespace
@@ -175,10 +196,14 @@ bool EditVorbisComments(const uint8_t* old, size_t size, const TagEdits& edits, 
     }
     const size_t countAt = out.size();
     AppendLittle32(0, out);
-    const ListEditor editor(edits, picturesAsFields);
+    ListEditor editor(edits, picturesAsFields);
     uint32_t count = 0;
+    bool failed = false;
     for (const OldField& field : list.Fields) {
-        if (editor.Drops(old + field.At + 4, field.Length)) continue;
+        if (editor.Drops(old + field.At + 4, field.Length, out, count, &failed)) {
+            if (failed) return false;
+            continue;
+        }
         out.insert(out.end(), old + field.At, old + field.At + 4 + field.Length);
         ++count;
     }
