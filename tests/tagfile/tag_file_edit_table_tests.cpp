@@ -1,8 +1,12 @@
 // Every edit takes: for every property and every MP3 layout the tests know (no tag, ID3v1
 // alone, 2.2, 2.3 unsynchronised, 2.4 with several comments and lyrics, a tag appended at
 // the end, tags back to back, an old writer's flag, the tools' fixtures), a put, Save and a
-// fresh Open read back what was put, and "" (or 0) reads back "" (or 0).
+// fresh Open read back what was put, and "" (or 0) reads back "" (or 0), while every other
+// property shows what it showed before.
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <vector>
 
 #include "common/format_fixtures.h"
 #include "common/media_bytes.h"
@@ -86,6 +90,22 @@ std::vector<Layout> Layouts() {
     return layouts;
 }
 
+// Every property of an object, texts and numbers, as text.
+std::vector<std::wstring> Properties(ITagFile2* tag) {
+    std::vector<std::wstring> values;
+    for (const auto& text : kTexts) {
+        UniqueBstr value;
+        (tag->*text.Get)(value.Receive());
+        values.emplace_back(value.Get(), value.Length());
+    }
+    for (const auto& number : kNumbers) {
+        long value = -1;
+        (tag->*number.Get)(&value);
+        values.push_back(std::to_wstring(value));
+    }
+    return values;
+}
+
 class TagFileEdits : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(tag); }
@@ -122,8 +142,12 @@ TEST_F(TagFileEdits, EveryPropertyReadsBackWhatWasPutInEveryLayout) {
             for (const std::wstring& put : {value, std::wstring()}) {
                 const std::string what = name + " " + text.Name + (put.empty() ? " \"\"" : " value");
                 ASSERT_EQ(OpenFile(tag.Get(), path), S_OK) << what;
+                std::vector<std::wstring> others = Properties(tag.Get());
                 ASSERT_EQ(Put(tag.Get(), text.Put, put), S_OK) << what;
                 SaveAndReopen(path, what);
+                // The other properties show what they showed.
+                others[static_cast<size_t>(&text - kTexts)] = put;
+                EXPECT_EQ(Properties(reopened.Get()), others) << what;
                 UniqueBstr read;
                 ASSERT_EQ((reopened.Get()->*text.Get)(read.Receive()), S_OK) << what;
                 EXPECT_EQ(std::wstring(read.Get(), read.Length()), put) << what;
@@ -134,8 +158,11 @@ TEST_F(TagFileEdits, EveryPropertyReadsBackWhatWasPutInEveryLayout) {
             for (const long put : {number.Value, 0L}) {
                 const std::string what = name + " " + number.Name + " " + std::to_string(put);
                 ASSERT_EQ(OpenFile(tag.Get(), path), S_OK) << what;
+                std::vector<std::wstring> others = Properties(tag.Get());
                 ASSERT_EQ((tag.Get()->*number.Put)(put), S_OK) << what;
                 SaveAndReopen(path, what);
+                others[std::size(kTexts) + static_cast<size_t>(&number - kNumbers)] = std::to_wstring(put);
+                EXPECT_EQ(Properties(reopened.Get()), others) << what;
                 long read = -1;
                 ASSERT_EQ((reopened.Get()->*number.Get)(&read), S_OK) << what;
                 EXPECT_EQ(read, put) << what;
