@@ -108,7 +108,9 @@ TEST(Mp3WriterRules, EveryId3v1FieldAtItsOffsetAndWidth) {
         EXPECT_EQ(written, field.Expected) << field.Offset;
         // Every other byte as it was.
         for (size_t i = 0; i < 128; ++i) {
-            if (i < field.Offset || i >= field.Offset + field.Width) EXPECT_EQ(after[i], v1[i]) << field.Offset << " " << i;
+            if (i < field.Offset || i >= field.Offset + field.Width) {
+                EXPECT_EQ(after[i], v1[i]) << field.Offset << " " << i;
+            }
         }
     }
     // With a track the comment has 28 bytes and the track keeps its two.
