@@ -284,6 +284,9 @@ TEST(Mp3WriterRules, ATagTheWriterCannotWalkIsRefusedAndLeftAsItWas) {
         {"bytes that are no frame", Tag(3, title3 + BytesOf("\x01junk") + Bytes(10, 0)) + kAudio, false},
         {"no frame in the later tag", Tag(3, title3) + Tag(3, BytesOf("\xFF\xFB junk")) + kAudio, false},
         {"no frame in the appended tag", Tag(3, title3) + kAudio + Tag(4, title4 + BytesOf("junk?"), 0x10), false},
+        // Not unreadable, but a compressed 2.3 frame has no place beside a 2.4 tag.
+        {"a compressed 2.3 frame after a 2.4 tag",
+         Tag(4, title4) + Tag(3, Frame(3, "TIT3", BigEndian(5, 4) + BytesOf("zz"), 0x80)) + kAudio, false},
         {"zeros to the end", Tag(3, title3 + Bytes(20, 0)) + kAudio, true},
         {"a frame header's worth of zeros", Tag(4, title4 + Bytes(5, 0)) + kAudio, true},
     };
@@ -291,7 +294,8 @@ TEST(Mp3WriterRules, ATagTheWriterCannotWalkIsRefusedAndLeftAsItWas) {
         const PlannedSave saved = SaveEdits(test.File, TextEdits({{u"TALB", u"a"}}));
         EXPECT_EQ(saved.Verdict.Ok(), test.Saved) << test.Name;
         if (test.Saved) continue;
-        EXPECT_EQ(saved.Verdict.Refusal, SaveRefusal::Damaged) << test.Name;
+        const bool carried = std::string(test.Name).find("compressed") != std::string::npos;
+        EXPECT_EQ(saved.Verdict.Refusal, carried ? SaveRefusal::Unsupported : SaveRefusal::Damaged) << test.Name;
         EXPECT_FALSE(saved.Verdict.Reason.empty()) << test.Name;
         EXPECT_EQ(saved.File, test.File) << test.Name;
     }
