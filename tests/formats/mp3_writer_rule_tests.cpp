@@ -226,6 +226,9 @@ TEST(Mp3WriterRules, TagsBesideTheFrontTagBecomeOneAndWhatTheyShowedStays) {
          TextEdits({{u"TPE1", u""}, {u"TCOM", u"New"}}), u"ID3v2.4", Bytes{}},
         {"three 2.3", Tag(3, front3) + Tag(3, second3) + Tag(3, second3 + Bytes(20, 0)) + kAudio,
          TextEdits({{u"TCOM", u""}}), u"ID3v2.3", BytesOf("Second artist")},
+        // A front frame that the reader cannot read holds no place: the other one showed.
+        {"an unreadable front title", Tag(3, Frame(3, "TIT2", Bytes{9, 'a'})) + kAudio + Tag(4, other4, 0x10),
+         TextEdits({{u"TALB", u"Edited"}}), u"ID3v2.3 ID3v2.4", BytesOf("Second title")},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.Name);
@@ -268,6 +271,12 @@ TEST(Mp3WriterRules, TagsBesideTheFrontTagBecomeOneAndWhatTheyShowedStays) {
             EXPECT_FALSE(Holds(saved.File, BytesOf("TDRC")));
         }
     }
+}
+
+TEST(Mp3WriterRules, AFrameThatAsksToGoHoldsNoPlaceForTheOtherTagsFrame) {
+    const Bytes file = Tag(3, WithStatus(TextFrame(3, "TIT2", "goes"), 0x80)) + Tag(4, TextFrame(4, "TIT2", "stays")) + kAudio;
+    const PlannedSave saved = SaveEdits(file, TextEdits({{u"TALB", u"a"}}));
+    EXPECT_EQ(ReadMedia(saved.File).Title, u"stays");
 }
 
 TEST(Mp3WriterRules, ATagTheWriterCannotWalkIsRefusedAndLeftAsItWas) {

@@ -102,14 +102,16 @@ bool WalkFields(const FrameLayout& layout, uint8_t encoding, const uint8_t* data
 std::string KeyOf(const StoredFrame& frame, int version) {
     const FrameLayout& layout = LayoutOf(frame.Id);
     std::string key = frame.Id;
-    if (layout.OnePerTag) return key;
-    key.push_back(0);
     const size_t offset = DataOffset(frame, version);
-    const bool readable = !IsOpaque(frame, version) && frame.Body.size() > offset;
+    // A frame the reader cannot read (compressed, encrypted, of an unknown encoding) shows
+    // nothing, so it holds no place that another tag's frame would show in.
+    const bool readable = !IsOpaque(frame, version) && frame.Body.size() > offset &&
+                          (!layout.Encoded || IsTextEncoding(frame.Body[offset]));
+    if (layout.OnePerTag && readable) return key;
+    key.push_back(0);
     const uint8_t* data = frame.Body.data() + offset;
     const size_t skip = layout.Encoded ? 1 : 0;
     if (!readable || std::strpbrk(layout.Fields, "BLE") == nullptr ||
-        (layout.Encoded && !IsTextEncoding(data[0])) ||
         !WalkFields(layout, layout.Encoded ? data[0] : 0, data + skip, frame.Body.size() - offset - skip, &key,
                     nullptr)) {
         key.assign(frame.Body.begin(), frame.Body.end());

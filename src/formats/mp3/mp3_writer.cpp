@@ -26,6 +26,14 @@ SaveVerdict RefusalOf(TagParse parse) {
     }
 }
 
+// The frames that ask to go when the tag changes go before the tags are made one, so
+// that none of them holds the place of another tag's frame.
+void DropFramesForTagChange(StoredTag& tag) {
+    tag.Frames.erase(std::remove_if(tag.Frames.begin(), tag.Frames.end(),
+                                    [&](const StoredFrame& frame) { return DropsOnTagChange(frame, tag.Version); }),
+                     tag.Frames.end());
+}
+
 // The one tag the edits are made on: the first leading tag (2.2 taken over as 2.3), then
 // what the later ones and the appended one hold that it lacks; with no leading tag the
 // appended one, else a new 2.3 tag.  Frames that cannot be carried into its version are
@@ -41,6 +49,7 @@ SaveVerdict GatherTags(const TagLayout& layout, StoredTag& tag, std::vector<Stor
         StoredTag later;
         const TagParse parse = ParseStoredTag(leading.Bytes.data(), leading.Bytes.size(), first ? tag : later);
         if (parse != TagParse::Parsed) return RefusalOf(parse);
+        DropFramesForTagChange(first ? tag : later);
         if (!first) TakeLackingFrames(tag, std::move(later), beside);
         first = false;
     }
@@ -48,6 +57,7 @@ SaveVerdict GatherTags(const TagLayout& layout, StoredTag& tag, std::vector<Stor
         StoredTag appended;
         const TagParse parse = ParseStoredTag(layout.AppendedTag.data(), layout.AppendedTag.size(), first ? tag : appended);
         if (parse != TagParse::Parsed) return RefusalOf(parse);
+        DropFramesForTagChange(first ? tag : appended);
         if (!first) TakeLackingFrames(tag, std::move(appended), beside);
     }
     // A 2.4 tag that cannot take a 2.3 frame has no place to keep it: 2.3 is never appended.
