@@ -116,6 +116,8 @@ TEST_F(ReaderRules, EachTagHeaderFlag) {
         {3, BigEndian(6, 4) + Bytes(6, 0) + frames3, 0x40, u"\u00FF\u00E0 t", u"ID3v2.3"},
         {3, frames3, 0x20, u"\u00FF\u00E0 t", u"ID3v2.3"},  // experimental
         {4, frames4, 0x80, u"\u00FF\u00E0 t", u"ID3v2.4"},  // 2.4 unsynchronises frame by frame
+        // ... so an encoded FF 00 is undone there once (a UTF-16 "\u00FFA").
+        {4, Frame(4, "TIT2", Unsynchronise(Bytes{1, 0xFF, 0xFE, 0xFF, 0, 'A', 0})), 0x80, u"\u00FFA", u"ID3v2.4"},
         {4, Syncsafe(6) + Bytes{1, 0} + frames4, 0x40, u"\u00FF\u00E0 t", u"ID3v2.4"},
         {4, frames4, 0x10, u"\u00FF\u00E0 t", u"ID3v2.4"},
         {5, frames4, 0, u"", u""},  // a version nobody knows is passed, not read
@@ -172,4 +174,24 @@ TEST_F(ReaderRules, FrameBodiesAtTheBoundsOfTheirSmallestSizes) {
     EXPECT_EQ(longComment.TagTypes, u"ID3v1");
     const Bytes v1 = MakeTag("cut", "", "", "", "", 0);
     EXPECT_EQ(ReadMedia(Bytes(v1.begin() + 1, v1.end())).Title, u"");
+}
+
+TEST_F(ReaderRules, AXingHeaderCountsFramesOnlyWhereItsFlagsSaySo) {
+    // The flags say which fields follow: frames (1), bytes (2), a table (4), a quality (8).
+    const double counted = 100 * 1152 / 44100.0;
+    const struct {
+        uint32_t Flags;
+        bool Counted;
+    } cases[] = {{1, true}, {3, true}, {0xF, true}, {0, false}, {2, false}, {0xE, false}};
+    for (const auto& test : cases) {
+        Bytes audio = MpegFrames(10, 100);
+        const Bytes flags = BigEndian(test.Flags, 4);
+        std::copy(flags.begin(), flags.end(), audio.begin() + 40);
+        const double duration = ReadMedia(audio).Duration;
+        if (test.Counted) {
+            EXPECT_NEAR(duration, counted, 1e-9) << test.Flags;
+        } else {
+            EXPECT_LT(duration, 0.5) << test.Flags;
+        }
+    }
 }

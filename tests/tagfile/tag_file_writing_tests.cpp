@@ -31,6 +31,41 @@ Bytes AudioOf(const Bytes& file) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The names of a folder's files.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+FILETIME LastWriteOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Stand-ins for the system's calls that a save makes, each failing as a full or lost disk would.
+BOOL WINAPI FailWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
+    if (written != nullptr) *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+BOOL WINAPI FailFlush(HANDLE) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return FALSE;
+}
+BOOL WINAPI FailMove(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 class TagFileWriting : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(tag); }
@@ -147,14 +182,15 @@ TEST_F(TagFileWriting, SaveInPlaceChangesOnlyTheTagAndIsTheSameEveryTime) {
     VARIANT_BOOL saved = VARIANT_FALSE;
     ASSERT_EQ(tag->SavePicture(coverName.Get(), &saved), S_OK);
     EXPECT_EQ(ReadWholeFile(cover), ReadWholeFile(FormatFixturePath(L"cbr-stereo-44k.mp3.cover")));
-    // Nothing modified: nothing written, not even the time.
+    // Nothing modified: nothing written, not even the time (of the twin, which the object
+    // opened last).
     FILETIME written{}, again{};
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(twin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     GetFileTime(file, nullptr, nullptr, &written);
     CloseHandle(file);
     Sleep(20);
     ASSERT_EQ(tag->Save(), S_OK);
-    file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    file = CreateFileW(twin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     GetFileTime(file, nullptr, nullptr, &again);
     CloseHandle(file);
     EXPECT_EQ(CompareFileTime(&written, &again), 0);
@@ -301,6 +337,8 @@ TEST_F(TagFileWriting, FramesTheClassDoesNotKnowSurviveAndOldFormsAreWrittenPlai
     const Bytes v23After = ReadWholeFile(folder.Path() + L"\\v23.mp3");
     EXPECT_EQ(v23After[5], 0);
     EXPECT_NE(std::search(v23After.begin(), v23After.end(), priv.begin(), priv.end()), v23After.end());
+    ASSERT_EQ(OpenFile(tag.Get(), folder.Path() + L"\\v23.mp3"), S_OK);
+    EXPECT_EQ(FrameText(tag.Get(), L"TIT2"), L"Old");
     EXPECT_EQ(FrameText(tag.Get(), L"TSIZ"), L"");
     const Bytes plainFrame = BytesOf("PRIV") + Syncsafe(13) + Bytes{0, 0x01} + Syncsafe(9) + data;
     const Bytes v24After = ReadWholeFile(folder.Path() + L"\\v24.mp3");
@@ -413,4 +451,58 @@ TEST_F(TagFileWriting, FramesInTheLayoutsOfOldWritersSurviveASave) {
         EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Artist), test.Artist) << test.Name;
         EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Album), L"Edited") << test.Name;
     }
+}
+
+// Every way a save can fail after it has begun to write leaves the file byte for byte and
+// nothing beside it in the folder, whichever path (in place, or a new file and a rename)
+// the save takes; the same save then succeeds.
+TEST_F(TagFileWriting, EveryFailedWriteLeavesTheFileAndNothingBesideIt) {
+    const struct {
+        const char* Function;
+        void* Replacement;
+        DWORD Error;
+    } failures[] = {{"WriteFile", reinterpret_cast<void*>(&FailWrite), ERROR_DISK_FULL},
+                    {"FlushFileBuffers", reinterpret_cast<void*>(&FailFlush), ERROR_WRITE_FAULT},
+                    {"MoveFileExW", reinterpret_cast<void*>(&FailMove), ERROR_ACCESS_DENIED}};
+    // A short title fits the padding (in place); a long one does not (a new file).
+    for (const std::wstring& title : {std::wstring(L"Short"), std::wstring(6000, L'l')}) {
+        for (const auto& failure : failures) {
+            const bool inPlace = title.size() < 100;
+            if (inPlace && std::strcmp(failure.Function, "MoveFileExW") == 0) continue;
+            SCOPED_TRACE(std::string(failure.Function) + (inPlace ? " in place" : " new file"));
+            const std::wstring path = CopyFixture(L"cbr-stereo-44k.mp3", L"a.mp3");
+            const Bytes before = ReadWholeFile(path);
+            ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
+            ASSERT_EQ(Put(tag.Get(), &ITagFile2::put_Title, title), S_OK);
+            {
+                ImportHook hook(server.Module(), "kernel32.dll", failure.Function, failure.Replacement);
+                ASSERT_TRUE(hook.Installed());
+                EXPECT_EQ(tag->Save(), HRESULT_FROM_WIN32(failure.Error));
+            }
+            EXPECT_EQ(ReadWholeFile(path), before);
+            EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"a.mp3"});
+            EXPECT_TRUE(Modified());
+            // The old bytes written back after a failed write in place give the file a new
+            // time: the object then sees a file changed since it opened it.
+            ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
+            ASSERT_EQ(Put(tag.Get(), &ITagFile2::put_Title, title), S_OK);
+            ASSERT_EQ(tag->Save(), S_OK) << ErrorDescription().c_str();
+            EXPECT_EQ(ReadWholeFile(path).size() == before.size(), inPlace);
+            EXPECT_EQ(TextOf(tag.Get(), &ITagFile::get_Title), title);
+        }
+    }
+}
+
+// A save with nothing modified writes nothing, not even a tag that any edit would have
+// written anew (an unsynchronised one, which the writer writes plain).
+TEST_F(TagFileWriting, ASaveWithNothingModifiedWritesNothing) {
+    const Bytes file = Tag(3, Unsynchronise(TextFrame(3, "TIT2", "\xFF\xE0 old") + Bytes(100, 0)), 0x80) + MpegFrames(6);
+    const std::wstring path = folder.WriteFile(L"untouched.mp3", file);
+    ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
+    const FILETIME written = LastWriteOf(path);
+    Sleep(20);
+    ASSERT_EQ(tag->Save(), S_OK);
+    const FILETIME again = LastWriteOf(path);
+    EXPECT_EQ(CompareFileTime(&written, &again), 0);
+    EXPECT_EQ(ReadWholeFile(path), file);
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "formats/id3v2/frame_encoding.h"
+#include "formats/id3v2/tag_assembly.h"
 
 namespace {
 
@@ -58,8 +59,20 @@ void SetUserText(StoredTag& tag, const std::u16string& description, const std::u
             value.empty() ? StoredFrame() : MakeFrame("TXXX", MakeUserTextBody(version, description, value)));
 }
 
+// A comment replaces the one without a description, which the reader shows first.  Removing
+// the comment removes every comment the reader could show in its place (all but the
+// players' own notes), so that the property reads "" after the save.
 void SetComment(StoredTag& tag, const std::u16string& value) {
     const int version = tag.Version;
+    if (value.empty()) {
+        Replace(tag,
+                [&](const StoredFrame& frame) {
+                    std::u16string description;
+                    return frame.Id == "COMM" && DescriptionOf(frame, version, &description) && !IsPlayerNote(description);
+                },
+                StoredFrame());
+        return;
+    }
     const uint8_t* language = kDefaultLanguage;
     uint8_t kept[3];
     auto matches = [&](const StoredFrame& frame) {

@@ -10,7 +10,7 @@ struct Rename {
 };
 
 const Rename kRenames[] = {
-    {"BUF", u"RBUF"}, {"CNT", u"PCNT"}, {"COM", u"COMM"}, {"CRA", u"AENC"}, {"ETC", u"ETCO"}, {"GEO", u"GEOB"}, {"GP1", u"GRP1"},
+    {"BUF", u"RBUF"}, {"CNT", u"PCNT"}, {"COM", u"COMM"}, {"CRA", u"AENC"}, {"EQU", u"EQUA"}, {"ETC", u"ETCO"}, {"GEO", u"GEOB"}, {"GP1", u"GRP1"},
     {"IPL", u"TIPL"}, {"LNK", u"LINK"}, {"MCI", u"MCDI"}, {"MLL", u"MLLT"}, {"MVI", u"MVIN"}, {"MVN", u"MVNM"}, {"PIC", u"APIC"}, {"POP", u"POPM"},
     {"REV", u"RVRB"}, {"RVA", u"RVAD"}, {"SLT", u"SYLT"}, {"STC", u"SYTC"}, {"TAL", u"TALB"}, {"TBP", u"TBPM"}, {"TCM", u"TCOM"},
     {"TCO", u"TCON"}, {"TCP", u"TCMP"}, {"TCR", u"TCOP"}, {"TDA", u"TDAT"}, {"TDY", u"TDLY"}, {"TEN", u"TENC"},

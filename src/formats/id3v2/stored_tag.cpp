@@ -64,15 +64,23 @@ void UndoFrameUnsynchronisation(StoredFrame& frame) {
     frame.Format &= static_cast<uint8_t>(~kV4Unsynchronised);
 }
 
-void ParseFrames(const uint8_t* body, size_t size, const Id3v2Header& header, StoredTag& tag) {
+// Where the frames end: the tag's end, or zeros to it.
+bool IsEndOfFrames(const uint8_t* body, size_t size, size_t at) {
+    return std::all_of(body + at, body + size, [](uint8_t b) { return b == 0; });
+}
+
+TagParse ParseFrames(const uint8_t* body, size_t size, const Id3v2Header& header, StoredTag& tag) {
     const int version = header.Version;
     const size_t headerSize = version == 2 ? 6 : 10;
     size_t at = 0;
-    if (header.HasExtendedHeader() && !SkipExtendedHeader(body, size, version, &at)) return;
-    while (size - at >= headerSize) {
+    if (header.HasExtendedHeader() && !SkipExtendedHeader(body, size, version, &at)) return TagParse::LostHeader;
+    for (;;) {
+        if (size - at < headerSize) return IsEndOfFrames(body, size, at) ? TagParse::Parsed : TagParse::LostFrames;
         const uint8_t* bytes = body + at;
         const std::string id = version == 2 ? std::string() : FrameIdAt(bytes);
-        if (version == 2 ? !IsFrameId(bytes, 3) : id.empty()) return;
+        if (version == 2 ? !IsFrameId(bytes, 3) : id.empty()) {
+            return IsEndOfFrames(body, size, at) ? TagParse::Parsed : TagParse::LostFrames;
+        }
         uint32_t frameSize = 0;
         if (version == 2) {
             frameSize = ReadBigEndian(bytes + 3, 3);
@@ -81,7 +89,7 @@ void ParseFrames(const uint8_t* body, size_t size, const Id3v2Header& header, St
         } else {
             frameSize = FrameSizeOf(body, size, at + headerSize, bytes + 4);
         }
-        if (frameSize > size - at - headerSize) return;
+        if (frameSize > size - at - headerSize) return TagParse::LostFrames;
         StoredFrame frame;
         const uint8_t* data = bytes + headerSize;
         frame.Body.assign(data, data + frameSize);
@@ -110,8 +118,7 @@ TagParse ParseStoredTag(const uint8_t* bytes, size_t size, StoredTag& tag) {
     std::vector<uint8_t> body(bytes + 10, bytes + std::min<uint64_t>(size, 10ull + header.Size));
     // Before 2.4 unsynchronisation covers the whole tag, frame headers included.
     if (header.Version < 4 && header.Unsynchronised()) body.resize(RemoveUnsynchronisation(body.data(), body.size()));
-    ParseFrames(body.data(), body.size(), header, tag);
-    return TagParse::Parsed;
+    return ParseFrames(body.data(), body.size(), header, tag);
 }
 
 bool DropsOnTagChange(const StoredFrame& frame, int version) noexcept {

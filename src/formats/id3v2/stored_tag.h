@@ -21,11 +21,14 @@ struct StoredTag {
 enum class TagParse {
     Parsed,
     Unwritable,  // a version or a form this writer cannot keep (2.2 compressed, 2.5 and later)
+    LostHeader,  // an extended header that runs past the tag: where the frames start is unknown
+    LostFrames,  // the walk stops before the padding, on bytes it cannot read as a frame
 };
 
 // The tag in bytes: its 10-byte header and the frames after it (size bytes in all, the
-// whole tag as the header counts it).  A frame that breaks off ends the list, as the
-// reader ends it there.
+// whole tag as the header counts it).  The frames end where the tag ends or zeros run to
+// its end; anything else where a frame should start (a frame that breaks off, bytes that
+// are no frame) makes the tag one that cannot be written again without losing them.
 TagParse ParseStoredTag(const uint8_t* bytes, size_t size, StoredTag& tag);
 
 // Whether a frame asks to be dropped when the tag is changed (its tag-alter-preservation flag).

@@ -6,16 +6,14 @@
 
 namespace {
 
-// Players keep data of their own in comments: loudness ("iTunNORM"), gapless playback
-// ("iTunSMPB", "iTunPGAP"), disc lookups ("iTunes_CDDB_IDs").
-bool IsPlayerNote(const std::u16string& description) { return description.compare(0, 4, u"iTun") == 0; }
-
 std::u16string TextOf(const MediaTags& tags, const char16_t* id) {
     const std::u16string* text = tags.FindText(id);
     return text != nullptr ? *text : std::u16string();
 }
 
 }  // namespace
+
+bool IsPlayerNote(const std::u16string& description) { return description.compare(0, 4, u"iTun") == 0; }
 
 bool TagAssembly::Keep(size_t characters) noexcept {
     if (Full() || characters > kMostCharacters - characters_) return false;

@@ -4,6 +4,11 @@
 #include "formats/id3v2/frame_bodies.h"
 #include "formats/media_tags.h"
 
+// Players keep data of their own in comments: loudness ("iTunNORM"), gapless playback
+// ("iTunSMPB", "iTunPGAP"), disc lookups ("iTunes_CDDB_IDs").  No such comment is the
+// Comment property.
+bool IsPlayerNote(const std::u16string& description);
+
 class TagAssembly {
 public:
     // Text frames larger than this are not read at all.

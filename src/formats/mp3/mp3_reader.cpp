@@ -12,6 +12,7 @@
 #include "formats/little_endian.h"
 #include "formats/id3v2/tag_assembly.h"
 #include "formats/id3v2/tag_stream.h"
+#include "formats/mp3/mp3_tag_layout.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -22,8 +23,6 @@ constexpr uint64_t kWholeTagLimit = 64 * 1024;
 constexpr size_t kFirstAudioRead = 4 * 1024;
 // The ID3v1 tag and the longest footer before it (an APE tag's).
 constexpr size_t kTailSize = 128 + 32;
-// Tags back to back at the start of a file, read at most.
-constexpr int kMostLeadingTags = 64;
 // An APE tag's footer (and header); a Lyrics3 v2 block's size and end marker; the farthest
 // a Lyrics3 v1 block's start lies before its end marker.
 constexpr size_t kApeFooterSize = 32;

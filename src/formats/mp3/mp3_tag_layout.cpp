@@ -47,16 +47,23 @@ LayoutRead ReadTagLayout(MediaSource& file, TagLayout& layout, uint32_t* error) 
     if (!file.GetSize(&layout.FileSize, error)) return LayoutRead::ReadFailed;
     const uint64_t size = layout.FileSize;
     std::vector<uint8_t> head;
-    if (!ReadExactly(file, 0, size < 10 ? static_cast<size_t>(size) : 10, head, error)) return LayoutRead::ReadFailed;
-    Id3v2Header header;
-    if (head.size() == 10 && ParseId3v2Header(head.data(), header)) {
-        if (header.TotalSize() > size) return LayoutRead::Truncated;
-        if (!ReadExactly(file, 0, static_cast<size_t>(header.TotalSize()), layout.LeadingTag, error)) {
+    for (int count = 0; count < kMostLeadingTags && layout.LeadingEnd + 10 <= size; ++count) {
+        if (!ReadExactly(file, layout.LeadingEnd, 10, head, error)) return LayoutRead::ReadFailed;
+        Id3v2Header header;
+        if (head.size() != 10 || !ParseId3v2Header(head.data(), header)) break;
+        if (header.TotalSize() > size - layout.LeadingEnd) return LayoutRead::Truncated;
+        LeadingTag tag;
+        tag.Offset = layout.LeadingEnd;
+        tag.Size = header.TotalSize();
+        tag.Readable = header.Readable();
+        if (tag.Readable && !ReadExactly(file, tag.Offset, static_cast<size_t>(tag.Size), tag.Bytes, error)) {
             return LayoutRead::ReadFailed;
         }
-        if (layout.LeadingTag.size() != header.TotalSize()) return LayoutRead::Truncated;
+        if (tag.Readable && tag.Bytes.size() != tag.Size) return LayoutRead::Truncated;
+        layout.LeadingEnd += tag.Size;
+        layout.LeadingTags.push_back(std::move(tag));
     }
-    const uint64_t leadingEnd = layout.LeadingTag.size();
+    const uint64_t leadingEnd = layout.LeadingEnd;
     layout.KeptEnd = size;
     if (size >= leadingEnd + 128) {
         std::vector<uint8_t> tail;
