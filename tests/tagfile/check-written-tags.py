@@ -50,19 +50,25 @@ def other_values(audio, key):
     """The values of a property in a file of another format, as text."""
     tags = audio.tags
     if key == "picture":
+        # The front covers (type 3): SetPicture replaces the front cover and keeps the
+        # others. MP4 covers have no type: the first one stands for the front cover.
         if isinstance(audio, FLAC):
-            return [str(len(audio.pictures))]
-        if isinstance(audio, MP4):
-            return [str(len(tags.get("covr", [])))]
-        if isinstance(audio, ASF):
-            return [str(len(tags.get("WM/Picture", [])))]
-        if isinstance(tags, ID3):
-            return [str(len(tags.getall("APIC")))]
-        return [str(len([Picture(base64.b64decode(v)) for v in tags.get("metadata_block_picture", [])]))]
+            types = [p.type for p in audio.pictures]
+        elif isinstance(audio, MP4):
+            types = [3][:len(tags.get("covr", []))]
+        elif isinstance(audio, ASF):
+            types = [bytes(v.value)[0] for v in tags.get("WM/Picture", [])]
+        elif isinstance(tags, ID3):
+            types = [frame.type for frame in tags.getall("APIC")]
+        else:
+            types = [Picture(base64.b64decode(v)).type for v in tags.get("metadata_block_picture", [])]
+        return [str(types.count(3))]
     if isinstance(tags, ID3):
         if key in ("track", "trackcount", "disc", "disccount"):
             frame = tags.get("TRCK" if key.startswith("track") else "TPOS")
             return [pair(frame.text[0], key.endswith("count"))] if frame else []
+        if key == "year":  # mutagen shows a 2.3 tag's TYER as 2.4's TDRC
+            return [str(text)[:4] for text in tags["TDRC"].text] if "TDRC" in tags else values(tags, "TYER")
         return values(tags, FIELDS[key][0])
     if isinstance(audio, MP4):
         if key in ("track", "trackcount", "disc", "disccount"):

@@ -55,7 +55,7 @@ const struct FormatFile {
     const wchar_t* Format;
 } kFiles[] = {
     {L"stereo-44k.flac", L"FLAC"},       {L"stereo-44k.ogg", L"Ogg Vorbis"}, {L"mono-48k.opus", L"Opus"},
-    {L"stereo-44k.oga", L"FLAC"},        {L"stereo-44k-aac.m4a", L"MP4"},    {L"mono-22k-alac.m4a", L"MP4"},
+    {L"stereo-44k-aac.m4a", L"MP4"},    {L"mono-22k-alac.m4a", L"MP4"},
     {L"stereo-44k-id3.wav", L"WAV"},     {L"mono-22k-info.wav", L"WAV"},     {L"stereo-44k.aiff", L"AIFF"},
     {L"mono-48k.aifc", L"AIFF"},         {L"stereo-44k.wma", L"WMA"},
 };
@@ -165,4 +165,15 @@ TEST_F(TagFileFormatWriting, EveryPropertyOfEveryFormatReadsBackAsPutAndRemovesA
         SaveEverything(path, true);
         ExpectEverything(path, file.Format, true);
     }
+}
+
+TEST_F(TagFileFormatWriting, FlacInOggIsReadButItsSaveIsRefusedAndTheFileKept) {
+    const Bytes original = ReadWholeFile(FormatFixturePath(L"stereo-44k.oga"));
+    const std::wstring path = folder.WriteFile(L"a.oga", original);
+    InterfacePtr<ITagFile2> tag = NewTag();
+    ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
+    ASSERT_EQ(Put(tag.Get(), &ITagFile2::put_Title, L"x"), S_OK);
+    EXPECT_EQ(tag->Save(), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    EXPECT_NE(ErrorDescription().find(L"FLAC in Ogg"), std::wstring::npos) << ErrorDescription();
+    EXPECT_EQ(ReadWholeFile(path), original);
 }

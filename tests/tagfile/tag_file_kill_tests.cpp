@@ -129,7 +129,8 @@ protected:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child{};
-        EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+        EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+            << "error " << GetLastError();
         EXPECT_EQ(WaitForSingleObject(started, 60000), WAIT_OBJECT_0);
         CloseHandle(started);
         return child;
