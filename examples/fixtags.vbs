@@ -1,6 +1,8 @@
-' Sets the album artist of every MP3 file under a folder through Tarvik.TagFile, and says
-' what it changed: each file whose album artist was different, with the old value, and each
-' file it could not change, with the reason.  Files that already say so are left untouched.
+' Sets the album artist of every music file under a folder (MP3, FLAC, MP4/M4A, Ogg Vorbis,
+' Opus, WAV, AIFF, WMA, known by their bytes whatever their names) through Tarvik.TagFile,
+' and says what it changed: each file whose album artist was different, with the old value,
+' and each file it could not change, with the reason.  Files that already say so, and files
+' of no format TagFile knows, are left untouched.
 ' Usage: cscript //nologo fixtags.vbs folder "album artist"
 Option Explicit
 
@@ -20,7 +22,7 @@ If failed > 0 Then WScript.Quit 1
 Sub FixFolder(folder, albumArtist)
     Dim file, subfolder
     For Each file In folder.Files
-        If LCase(files.GetExtensionName(file.Name)) = "mp3" Then FixFile file.Path, albumArtist
+        FixFile file.Path, albumArtist
     Next
     For Each subfolder In folder.SubFolders
         FixFolder subfolder, albumArtist
@@ -32,6 +34,8 @@ Sub FixFile(path, albumArtist)
     On Error Resume Next
     tag.Open path
     If Err.Number = 0 Then
+        ' Open takes any file; Format names the ones it recognised.
+        If tag.Format = "" Then Exit Sub
         before = tag.AlbumArtist
         If before <> albumArtist Then
             tag.AlbumArtist = albumArtist

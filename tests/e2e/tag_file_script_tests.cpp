@@ -102,6 +102,32 @@ TEST_F(TagFileScripts, TheFixTagsExampleSetsTheAlbumArtistOfAFolderAndSaysWhatIt
     EXPECT_EQ(lines[2], "2 changed, 0 failed");
 }
 
+TEST_F(TagFileScripts, TheFixTagsExampleMendsEveryFormatAndListMusicStillListsThemAll) {
+    const std::wstring music = copy.Folder() + L"mixed";
+    ASSERT_TRUE(CreateDirectoryW(music.c_str(), nullptr));
+    const wchar_t* const names[] = {L"cbr-stereo-44k.mp3", L"stereo-44k.flac",    L"stereo-44k-aac.m4a",
+                                    L"stereo-44k.ogg",     L"mono-48k.opus",      L"stereo-44k-id3.wav",
+                                    L"stereo-44k.aiff",    L"stereo-44k.wma",     L"manifest.txt"};
+    for (const wchar_t* name : names) {
+        ASSERT_TRUE(CopyFileW(FormatFixturePath(name).c_str(), (music + L"\\" + name).c_str(), FALSE));
+    }
+    const std::wstring fix = copy.CopyIn(L"examples/fixtags.vbs", L"fixtags.vbs");
+    const std::wstring list = copy.CopyIn(L"examples/listmusic.vbs", L"listmusic.vbs");
+    const ProgramRun listedBefore = RunProgram(L"cscript //nologo \"" + list + L"\" \"" + music + L"\"");
+    const std::wstring command = L"cscript //nologo \"" + fix + L"\" \"" + music + L"\" \"Mended\"";
+    ProgramRun run = RunProgram(command);
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    std::vector<std::string> lines = run.OutputLines();
+    ASSERT_EQ(lines.size(), 9u) << run.Output;
+    EXPECT_EQ(lines.back(), "8 changed, 0 failed");
+    // Every file now says so; what else the files hold is as it was.
+    run = RunProgram(command);
+    EXPECT_EQ(run.OutputLines(), std::vector<std::string>{"0 changed, 0 failed"}) << run.Output;
+    const ProgramRun listedAfter = RunProgram(L"cscript //nologo \"" + list + L"\" \"" + music + L"\"");
+    EXPECT_EQ(listedAfter.OutputLines(), listedBefore.OutputLines());
+    EXPECT_EQ(listedAfter.OutputLines().size(), 9u) << listedAfter.Output;
+}
+
 TEST_F(TagFileScripts, ListMusicListsEveryFormatInAMixedFolderByItsBytes) {
     // Names that say nothing true: the format is read from the bytes.
     const std::wstring music = copy.Folder() + L"music";
