@@ -63,3 +63,12 @@ std::wstring ProgramDirectory() {
     std::wstring dir(path, n);
     return dir.substr(0, dir.find_last_of(L"\\/") + 1);
 }
+
+ULONGLONG FileIdOf(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    return (ULONGLONG{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+}

@@ -25,5 +25,9 @@ private:
 };
 
 
+// The file's identity on its volume: two names of one file answer the same, a file written
+// anew under the old name another.
+ULONGLONG FileIdOf(const std::wstring& path);
+
 // The directory of the running test program, with its trailing backslash.
 std::wstring ProgramDirectory();

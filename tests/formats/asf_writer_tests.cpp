@@ -9,6 +9,7 @@
 #include "formats/asf/asf_attributes.h"
 #include "formats/edit_keys.h"
 #include "planned_save.h"
+#include "writer_checks.h"
 #include "property_rows.h"
 
 namespace {
@@ -152,18 +153,7 @@ TEST(AsfWriter, PicturesAreSetAndRemoved) {
     for (const Layout& layout : Layouts()) {
         for (const Bytes& image : {small, large}) {
             SCOPED_TRACE(std::string(layout.Name) + (image.size() > 65535 ? " large picture" : " small picture"));
-            TagEdits edits;
-            edits.Cover = {image, PictureMimeType(image.data(), image.size())};
-            const PlannedSave set = SaveEdits(layout.File, edits);
-            ASSERT_TRUE(set.Verdict.Ok());
-            ExpectSoundHeader(set.File);
-            const MediaTags tags = ReadMedia(set.File);
-            Bytes copied;
-            EXPECT_TRUE(CopyPictureBytes(set.File, tags, copied));
-            EXPECT_EQ(copied, image);
-            TagEdits removal;
-            removal.RemovePictures = true;
-            EXPECT_FALSE(ReadMedia(SaveEdits(set.File, removal).File).HasPicture());
+            ExpectSoundHeader(ExpectCoverSetAndRemoved(layout.File, image));
         }
     }
 }

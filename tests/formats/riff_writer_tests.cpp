@@ -6,6 +6,7 @@
 #include "common/container_bytes.h"
 #include "format_test_files.h"
 #include "planned_save.h"
+#include "writer_checks.h"
 #include "property_rows.h"
 
 namespace {
@@ -136,17 +137,7 @@ TEST(RiffWriter, PicturesAreSetAndRemoved) {
     const Bytes png = BytesOf("\x89PNG\r\n\x1a\n") + Bytes(3000, 9);
     for (const Layout& layout : Layouts()) {
         SCOPED_TRACE(layout.Name);
-        TagEdits edits;
-        edits.Cover = {png, "image/png"};
-        const PlannedSave set = SaveEdits(layout.File, edits);
-        ASSERT_TRUE(set.Verdict.Ok());
-        const MediaTags tags = ReadMedia(set.File);
-        Bytes image;
-        EXPECT_TRUE(CopyPictureBytes(set.File, tags, image));
-        EXPECT_EQ(image, png);
-        TagEdits removal;
-        removal.RemovePictures = true;
-        EXPECT_FALSE(ReadMedia(SaveEdits(set.File, removal).File).HasPicture());
+        ExpectCoverSetAndRemoved(layout.File, png);
     }
 }
 

@@ -78,15 +78,6 @@ const KillCase kCases[] = {
     {"WmaNewFile", [] { return Fixture(L"stereo-44k.wma"); }, L".wma", L"Title", kLong, L"Bravo", Way::NewFile, false, 10},
 };
 
-ULONGLONG FileIdOf(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION information{};
-    GetFileInformationByHandle(file, &information);
-    CloseHandle(file);
-    return (ULONGLONG{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-}
-
 class SaveKilled : public testing::TestWithParam<KillCase> {
 protected:
     std::wstring ChildCommand(const std::wstring& path, int count, const std::wstring& event, const wchar_t* first,

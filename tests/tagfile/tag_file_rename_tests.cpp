@@ -50,16 +50,6 @@ bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target) {
     return false;
 }
 
-// The file's identity on its volume: two names of one file answer the same.
-ULONGLONG FileIdOf(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION information{};
-    GetFileInformationByHandle(file, &information);
-    CloseHandle(file);
-    return (ULONGLONG{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-}
-
 std::set<std::wstring> NamesIn(const std::wstring& folder) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW found;
