@@ -266,11 +266,17 @@ TEST_F(OggStreams, MultiplexedTheFirstAudioStreamIsEdited) {
 }
 
 TEST_F(OggStreams, ChainedTheFirstLinkIsEditedAndTheNextKeptWhole) {
+    std::vector<Page> unended = vorbis_;
+    unended.back().Whole[5] &= ~4;
+    unended.back() = Stamped(unended.back().Whole, unended.back().Serial(), unended.back().Sequence());
     const Bytes vorbis = Joined(vorbis_), opus = Joined(opus_);
-    // The next link is of another serial number, or of the same, which starts a numbering of its own.
-    for (const Bytes& next : {opus, vorbis}) {
-        const Bytes saved = ExpectOnlyStreamEdited(vorbis + next, vorbis_[0].Serial()).File;
-        EXPECT_NE(saved.size(), vorbis.size() + next.size());
+    // The next link is of another serial number, or of the same, which starts a numbering of
+    // its own, also after a last page that fails to say it is the last.
+    for (const auto& link : {std::make_pair(vorbis, opus), std::make_pair(vorbis, vorbis),
+                             std::make_pair(Joined(unended), vorbis)}) {
+        const Bytes& next = link.second;
+        const Bytes saved = ExpectOnlyStreamEdited(link.first + next, vorbis_[0].Serial()).File;
+        EXPECT_NE(saved.size(), link.first.size() + next.size());
         EXPECT_TRUE(std::equal(next.begin(), next.end(), saved.end() - static_cast<std::ptrdiff_t>(next.size())));
     }
 }
