@@ -93,7 +93,9 @@ class ListEditor {
 public:
     ListEditor(const TagEdits& edits, bool picturesAsFields) : edits_(edits), pictures_(picturesAsFields) {
         for (const auto& text : edits.Texts) {
-            for (std::u16string& name : FieldKeysOf(VorbisFieldNames(), text.first)) removed_.push_back(std::move(name));
+            for (std::u16string& name : FieldKeysOf(VorbisFieldNames(), text.first)) {
+                removed_.push_back(std::move(name));
+            }
         }
     }
 
@@ -104,7 +106,8 @@ public:
         }
         if (!pictures_) return false;
         static const std::u16string picture(kPictureField, kPictureField + sizeof kPictureField - 1);
-        if (edits_.RemovePictures && (FieldNamed(field, length, u"COVERART") || FieldNamed(field, length, u"COVERARTMIME"))) {
+        if (edits_.RemovePictures &&
+            (FieldNamed(field, length, u"COVERART") || FieldNamed(field, length, u"COVERARTMIME"))) {
             return true;
         }
         if (!FieldNamed(field, length, picture)) return false;
@@ -125,7 +128,8 @@ public:
                 if (end > from) {
                     std::string field = name + "=";
                     AppendUtf8(text.second.substr(from, end - from), field);
-                    if (!AddField(reinterpret_cast<const uint8_t*>(field.data()), field.size(), out, count)) return false;
+                    const auto* bytes = reinterpret_cast<const uint8_t*>(field.data());
+                    if (!AddField(bytes, field.size(), out, count)) return false;
                 }
                 from = end + 2;
             }
