@@ -294,6 +294,15 @@ TEST_F(OggStreams, OpusDataAfterTheCommentsKept) {
     }
 }
 
+// A page of no packets among the headers, at which readers stop, is not laid out again.
+TEST_F(OggStreams, AnEmptyPageAmongTheHeadersDropped) {
+    std::vector<Page> opus = opus_;
+    opus.insert(opus.begin() + 1, Stamped(OggPage(0, 0, {}), 0x0DD, 1));
+    for (size_t i = 2; i < opus.size(); ++i) opus[i] = Stamped(opus[i].Whole, 0x0DD, static_cast<uint32_t>(i));
+    const Bytes saved = ExpectOnlyStreamEdited(Joined(opus), 0x0DD).File;
+    EXPECT_EQ(PagesOf(saved).size(), opus_.size());
+}
+
 // The Opus file the other tests build by hand, pages numbered 0 all through: saved whole.
 TEST_F(OggStreams, HandBuiltOpusFileSaved) {
     for (const auto& file : FilesOfEveryFormat(BytesOf("\x89PNG\r\n\x1A\n") + Bytes(100, 1))) {
