@@ -299,8 +299,12 @@ TEST_F(OggStreams, AnEmptyPageAmongTheHeadersDropped) {
     std::vector<Page> opus = opus_;
     opus.insert(opus.begin() + 1, Stamped(OggPage(0, 0, {}), 0x0DD, 1));
     for (size_t i = 2; i < opus.size(); ++i) opus[i] = Stamped(opus[i].Whole, 0x0DD, static_cast<uint32_t>(i));
-    const Bytes saved = ExpectOnlyStreamEdited(Joined(opus), 0x0DD).File;
-    EXPECT_EQ(PagesOf(saved).size(), opus_.size());
+    // A title that fits the padding, the comment header keeping its size.
+    const PlannedSave saved = SaveEdits(Joined(opus), TextEdits({{u"TITLE", u"fits"}}));
+    ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
+    ExpectSavedWhole(Joined(opus), saved.File, 0x0DD);
+    EXPECT_EQ(ReadMedia(saved.File).Title, u"fits");
+    EXPECT_EQ(PagesOf(saved.File).size(), opus_.size());
 }
 
 // The Opus file the other tests build by hand, pages numbered 0 all through: saved whole.
