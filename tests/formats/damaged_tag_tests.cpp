@@ -186,5 +186,5 @@ TEST(DamagedTags, EveryFormatReadsWithinBoundsAndAlike) {
     EXPECT_LT(seconds, 60.0);
     EXPECT_LT(CommittedPrivateBytes(), memoryBefore + 16 * 1024 * 1024);
     EXPECT_GT(pictures, 1200u / 4);
-    EXPECT_EQ(digest, 0x0ED0A292C952225Full) << std::hex << digest;
+    EXPECT_EQ(digest, 0x74C62DA311C87A57ull) << std::hex << digest;
 }

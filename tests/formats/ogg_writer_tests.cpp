@@ -307,6 +307,18 @@ TEST_F(OggStreams, AnEmptyPageAmongTheHeadersDropped) {
     EXPECT_EQ(PagesOf(saved.File).size(), opus_.size());
 }
 
+// A picture field whose text breaks off early: the fields after it still read back, the
+// edited one (written last) too.
+TEST_F(OggStreams, FieldsAfterABrokenPictureReadBack) {
+    std::vector<Page> opus = opus_;
+    const Bytes tags = BytesOf("OpusTags") + VorbisComments({"METADATA_BLOCK_PICTURE=AAAA\xF7" "AAAAAAA", "MOOD=calm"});
+    opus[1] = Stamped(OggPage(0, 0, {tags}), 0x0DD, 1);
+    const PlannedSave saved = SaveEdits(Joined(opus), TextEdits({{u"TITLE", u"last"}}));
+    ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
+    EXPECT_EQ(ReadMedia(saved.File).Title, u"last");
+    EXPECT_EQ(TextOf(ReadMedia(saved.File), u"MOOD"), u"calm");
+}
+
 // The Opus file the other tests build by hand, pages numbered 0 all through: saved whole.
 TEST_F(OggStreams, HandBuiltOpusFileSaved) {
     for (const auto& file : FilesOfEveryFormat(BytesOf("\x89PNG\r\n\x1A\n") + Bytes(100, 1))) {
