@@ -31,7 +31,7 @@ void AppendBase64(const uint8_t* bytes, size_t size, std::vector<uint8_t>& out) 
 
 bool Base64Bytes::DecodeGroup() {
     uint8_t text[4];
-    if (left_ < 4 || source_.Read(text, 4) < 4) return false;
+    if (ended_ || left_ < 4 || source_.Read(text, 4) < 4) return false;
     left_ -= 4;
     uint32_t bits = 0;
     size_t sextets = 0;
@@ -41,8 +41,9 @@ bool Base64Bytes::DecodeGroup() {
         bits = bits << 6 | static_cast<uint32_t>(sextet);
         ++sextets;
     }
-    // Padding ends the text; two characters make one byte, three make two.
-    if (sextets < 4) left_ = 0;
+    // Padding ends the text (the characters after it still count as the text's, so that a
+    // reader passes over them); two characters make one byte, three make two.
+    if (sextets < 4) ended_ = true;
     if (sextets < 2) return false;
     bits <<= 6 * (4 - sextets);
     heldCount_ = sextets - 1;

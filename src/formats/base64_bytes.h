@@ -24,6 +24,7 @@ private:
 
     SequentialBytes& source_;
     uint64_t left_;
+    bool ended_ = false;  // padding or a character that is not base64 met: no more bytes
     uint8_t held_[3] = {};
     size_t heldCount_ = 0;
     size_t heldAt_ = 0;

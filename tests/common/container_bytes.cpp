@@ -35,6 +35,18 @@ Bytes OggPageHeader(unsigned char flags, uint64_t granule, const Bytes& lacing) 
            LittleEndian(0, 4) + Bytes{static_cast<unsigned char>(lacing.size())} + lacing;
 }
 
+// The page with its checksum (CRC-32 of polynomial 0x04C11DB7 from 0, the field as zero),
+// as the writer needs a page it rewrites to have.
+Bytes Checksummed(Bytes page) {
+    uint32_t crc = 0;
+    for (unsigned char byte : page) {
+        crc ^= static_cast<uint32_t>(byte) << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc << 1) ^ ((crc & 0x80000000u) != 0 ? 0x04C11DB7u : 0);
+    }
+    for (int i = 0; i < 4; ++i) page[22 + i] = static_cast<unsigned char>(crc >> (8 * i));
+    return page;
+}
+
 }  // namespace
 
 Bytes OggPage(unsigned char flags, uint64_t granule, const std::vector<Bytes>& packets) {
@@ -43,7 +55,7 @@ Bytes OggPage(unsigned char flags, uint64_t granule, const std::vector<Bytes>& p
         lacing.push_back(static_cast<unsigned char>(packet.size()));
         body = body + packet;
     }
-    return OggPageHeader(flags, granule, lacing) + body;
+    return Checksummed(OggPageHeader(flags, granule, lacing) + body);
 }
 
 Bytes OggPacketPages(unsigned char firstFlags, const Bytes& packet) {
@@ -54,7 +66,8 @@ Bytes OggPacketPages(unsigned char firstFlags, const Bytes& packet) {
         Bytes lacing(size / 255, 255);
         if (size < kFullPage) lacing.push_back(static_cast<unsigned char>(size % 255));
         const unsigned char flags = at == 0 ? firstFlags : 1;
-        pages = pages + OggPageHeader(flags, ~0ull, lacing) + Bytes(packet.begin() + at, packet.begin() + at + size);
+        pages = pages + Checksummed(OggPageHeader(flags, ~0ull, lacing) +
+                                    Bytes(packet.begin() + at, packet.begin() + at + size));
         if (size < kFullPage) return pages;
     }
 }

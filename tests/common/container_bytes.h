@@ -18,7 +18,8 @@ Bytes FlacPicture(uint32_t type, const Bytes& image);
 // A comment header from the vendor's length on: "NAME=value" fields.
 Bytes VorbisComments(const std::vector<std::string>& fields);
 
-// One page of stream 7 holding whole packets of under 255 bytes each.
+// One page of stream 7 holding whole packets of under 255 bytes each, its checksum made
+// (its sequence number 0).
 Bytes OggPage(unsigned char flags, uint64_t granule, const std::vector<Bytes>& packets);
 // A packet of any size on as many pages as it takes (full pages of 255 segments), the
 // first page with firstFlags, the pages after it continuing it.

@@ -123,8 +123,8 @@ TEST_P(OggTools, SavedFilesPassTheToolsReadBackAndDecodeAlike) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, OggTools, ::testing::Values("stereo-44k.ogg", "mono-48k.opus"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.index == 0 ? "Vorbis" : "Opus");
+                         [](const ::testing::TestParamInfo<const char*>& codec) {
+                             return std::string(codec.index == 0 ? "Vorbis" : "Opus");
                          });
 
 }  // namespace

@@ -97,7 +97,9 @@ void ExpectSavedWhole(const Bytes& before, const Bytes& after, uint32_t serial) 
     };
     for (const Page& page : pages) {
         EXPECT_EQ(Checksum(page.Whole), Number(page.Whole, 22, 4));
-        if ((page.Whole[5] & 2) == 0 && next.count(page.Serial()) != 0) EXPECT_EQ(page.Sequence(), next[page.Serial()]);
+        if ((page.Whole[5] & 2) == 0 && next.count(page.Serial()) != 0) {
+            EXPECT_EQ(page.Sequence(), next[page.Serial()]);
+        }
         next[page.Serial()] = page.Sequence() + 1;
     }
     EXPECT_EQ(audio(pages), audio(PagesOf(before)));
@@ -136,7 +138,9 @@ protected:
     Bytes Saved(const Bytes& file, const TagEdits& edits, SaveWay expected = SaveWay::Undecided) {
         const PlannedSave saved = SaveEdits(file, edits);
         EXPECT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
-        if (expected != SaveWay::Undecided) EXPECT_EQ(saved.Way, expected);
+        if (expected != SaveWay::Undecided) {
+            EXPECT_EQ(saved.Way, expected);
+        }
         ExpectSavedWhole(file, saved.File, PagesOf(file)[0].Serial());
         return saved.File;
     }
@@ -208,8 +212,8 @@ TEST_P(OggWriter, SameEditsSameFileInPlaceWhereTheSizeHolds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, OggWriter, ::testing::Values(kVorbis, kOpus),
-                         [](const ::testing::TestParamInfo<Codec>& info) {
-                             return std::string(info.param.Opus ? "Opus" : "Vorbis");
+                         [](const ::testing::TestParamInfo<Codec>& codec) {
+                             return std::string(codec.param.Opus ? "Opus" : "Vorbis");
                          });
 
 // Layouts of several streams, and damaged ones, built from the two files.
@@ -262,11 +266,17 @@ TEST_F(OggStreams, MultiplexedTheFirstAudioStreamIsEdited) {
 }
 
 TEST_F(OggStreams, ChainedTheFirstLinkIsEditedAndTheNextKeptWhole) {
+    std::vector<Page> unended = vorbis_;
+    unended.back().Whole[5] &= ~4;
+    unended.back() = Stamped(unended.back().Whole, unended.back().Serial(), unended.back().Sequence());
     const Bytes vorbis = Joined(vorbis_), opus = Joined(opus_);
-    // The next link is of another serial number, or of the same, which starts a numbering of its own.
-    for (const Bytes& next : {opus, vorbis}) {
-        const Bytes saved = ExpectOnlyStreamEdited(vorbis + next, vorbis_[0].Serial()).File;
-        EXPECT_NE(saved.size(), vorbis.size() + next.size());
+    // The next link is of another serial number, or of the same, which starts a numbering of
+    // its own, also after a last page that fails to say it is the last.
+    for (const auto& link : {std::make_pair(vorbis, opus), std::make_pair(vorbis, vorbis),
+                             std::make_pair(Joined(unended), vorbis)}) {
+        const Bytes& next = link.second;
+        const Bytes saved = ExpectOnlyStreamEdited(link.first + next, vorbis_[0].Serial()).File;
+        EXPECT_NE(saved.size(), link.first.size() + next.size());
         EXPECT_TRUE(std::equal(next.begin(), next.end(), saved.end() - static_cast<std::ptrdiff_t>(next.size())));
     }
 }
@@ -281,6 +291,42 @@ TEST_F(OggStreams, OpusDataAfterTheCommentsKept) {
         ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
         EXPECT_EQ(ReadMedia(saved.File).Title, title);
         EXPECT_EQ(Occurrences(saved.File, Utf8(title) + "\x01kept"), 1u);
+    }
+}
+
+// A page of no packets among the headers, at which readers stop, is not laid out again.
+TEST_F(OggStreams, AnEmptyPageAmongTheHeadersDropped) {
+    std::vector<Page> opus = opus_;
+    opus.insert(opus.begin() + 1, Stamped(OggPage(0, 0, {}), 0x0DD, 1));
+    for (size_t i = 2; i < opus.size(); ++i) opus[i] = Stamped(opus[i].Whole, 0x0DD, static_cast<uint32_t>(i));
+    // A title that fits the padding, the comment header keeping its size.
+    const PlannedSave saved = SaveEdits(Joined(opus), TextEdits({{u"TITLE", u"fits"}}));
+    ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
+    ExpectSavedWhole(Joined(opus), saved.File, 0x0DD);
+    EXPECT_EQ(ReadMedia(saved.File).Title, u"fits");
+    EXPECT_EQ(PagesOf(saved.File).size(), opus_.size());
+}
+
+// A picture field whose text breaks off early: the fields after it still read back, the
+// edited one (written last) too.
+TEST_F(OggStreams, FieldsAfterABrokenPictureReadBack) {
+    std::vector<Page> opus = opus_;
+    const Bytes tags = BytesOf("OpusTags") + VorbisComments({"METADATA_BLOCK_PICTURE=AAAA\xF7" "AAAAAAA", "MOOD=calm"});
+    opus[1] = Stamped(OggPage(0, 0, {tags}), 0x0DD, 1);
+    const PlannedSave saved = SaveEdits(Joined(opus), TextEdits({{u"TITLE", u"last"}}));
+    ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
+    EXPECT_EQ(ReadMedia(saved.File).Title, u"last");
+    EXPECT_EQ(TextOf(ReadMedia(saved.File), u"MOOD"), u"calm");
+}
+
+// The Opus file the other tests build by hand, pages numbered 0 all through: saved whole.
+TEST_F(OggStreams, HandBuiltOpusFileSaved) {
+    for (const auto& file : FilesOfEveryFormat(BytesOf("\x89PNG\r\n\x1A\n") + Bytes(100, 1))) {
+        if (std::string(file.first) != "Opus") continue;
+        const PlannedSave saved = SaveEdits(file.second, TextEdits({{u"TITLE", std::u16string(70000, u'h')}}));
+        ASSERT_TRUE(saved.Verdict.Ok()) << Utf8(saved.Verdict.Reason);
+        EXPECT_EQ(ReadMedia(saved.File).Title, std::u16string(70000, u'h'));
+        EXPECT_TRUE(ReadMedia(saved.File).HasPicture());
     }
 }
 

@@ -77,10 +77,15 @@ private:
                 break;
             }
             if (stream > 0 && (page.Flags & 2) == 0) break;
+            // A page that continues a packet begins no stream: the reader looks no further either.
+            if ((page.Flags & 1) != 0) {
+                if (stream == 0) return Damaged(u"its first page continues a packet");
+                break;
+            }
             const size_t header = static_cast<size_t>(page.BodyStart - page.Offset);
             const OggCodec codec = CodecOf(bytes.data() + header, bytes.size() - header);
             if (codec != OggCodec::Other) {
-                if ((page.Flags & 5) != 0) return Damaged(u"its first page continues a packet or ends the stream");
+                if ((page.Flags & 4) != 0) return Damaged(u"its stream ends on its first page");
                 // The identification header alone on the stream's first page, as the codecs require.
                 for (size_t i = 0; i + 1 < page.Segments; ++i) {
                     if (page.Lacing[i] != 255) {

@@ -24,8 +24,11 @@ std::vector<uint8_t> LacingOf(const std::vector<std::vector<uint8_t>>& packets) 
 std::vector<OggPageShape> ShapesFor(const std::vector<uint8_t>& lacing, const std::vector<OggPageShape>& old) {
     size_t oldSegments = 0;
     for (const OggPageShape& shape : old) oldSegments += shape.Segments;
+    // An old page of no lacing values is not taken: readers stop at such a page among the headers.
+    const bool emptyPage =
+        std::any_of(old.begin(), old.end(), [](const OggPageShape& shape) { return shape.Segments == 0; });
     std::vector<OggPageShape> shapes = old;
-    if (oldSegments != lacing.size() || old.empty()) {
+    if (oldSegments != lacing.size() || old.empty() || emptyPage) {
         shapes.clear();
         for (size_t at = 0; at < lacing.size(); at += kMostSegments) {
             shapes.push_back({std::min(kMostSegments, lacing.size() - at), 0});

@@ -53,6 +53,8 @@ public:
                 page.End > end_) {
                 return PageChain::Broken;
             }
+            // A first page of the stream's serial number begins a link of its own.
+            if (renumber_ != nullptr && page.Serial == renumber_->Serial && (page.Flags & 2) != 0) ended_ = true;
             if (renumber_ != nullptr && !ended_ && page.Serial == renumber_->Serial) {
                 uint8_t* header = &window_.Bytes[static_cast<size_t>(at - window_.Offset)];
                 RenumberHeader(header, page.End - at, renumber_->Shift);

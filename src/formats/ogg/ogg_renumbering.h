@@ -2,7 +2,8 @@
 // numbers of their stream moved by as many pages as the headers gained or lost.  Only the
 // page headers change: each page of the stream, up to and including its last (flag 4),
 // gets its new number and its checksum moved with it, without reading the body; a page of
-// another stream, and every page after the stream's end, goes as it was.
+// another stream, and every page after the stream's end or from a later first page of the
+// same serial number (a chained link of its own), goes as it was.
 #pragma once
 #include <cstdint>
 
