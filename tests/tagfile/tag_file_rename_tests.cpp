@@ -8,6 +8,7 @@
 #include <set>
 
 #include "common/format_fixtures.h"
+#include "common/failing_calls.h"
 #include "common/import_hook.h"
 #include "common/media_bytes.h"
 #include "common/temp_files.h"
@@ -60,17 +61,6 @@ std::set<std::wstring> NamesIn(const std::wstring& folder) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
-}
-
-BOOL WINAPI RefuseEveryWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
-    if (written != nullptr) *written = 0;
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
-}
-
-BOOL WINAPI RefuseMove(LPCWSTR, LPCWSTR, DWORD) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
 }
 
 BOOL WINAPI RefuseFileSecurity(LPCWSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD) {
@@ -167,13 +157,13 @@ TEST_F(TagFileRenaming, AUsersFileUnderTheNameOfTheNewFileIsNeverTakenNorRemoved
     UniqueBstr coverName(SysAllocString(cover.c_str()));
     VARIANT_BOOL saved = VARIANT_FALSE;
     {
-        const ImportHook full(server.Module(), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(RefuseEveryWrite));
+        const ImportHook full(server.Module(), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(FailWrite));
         ASSERT_TRUE(full.Installed());
         EXPECT_EQ(SaveTitle(path, kLongTitle), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
         EXPECT_TRUE(FAILED(tag->SavePicture(coverName.Get(), &saved)));
     }
     {
-        const ImportHook refuse(server.Module(), "kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(RefuseMove));
+        const ImportHook refuse(server.Module(), "kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(FailMove));
         ASSERT_TRUE(refuse.Installed());
         EXPECT_EQ(tag->Save(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
         EXPECT_TRUE(FAILED(tag->SavePicture(coverName.Get(), &saved)));

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "common/format_fixtures.h"
+#include "common/failing_calls.h"
 #include "common/import_hook.h"
 #include "common/media_bytes.h"
 #include "common/temp_files.h"
@@ -49,21 +50,6 @@ FILETIME LastWriteOf(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
     return data.ftLastWriteTime;
-}
-
-// Stand-ins for the system's calls that a save makes, each failing as a full or lost disk would.
-BOOL WINAPI FailWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
-    if (written != nullptr) *written = 0;
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
-}
-BOOL WINAPI FailFlush(HANDLE) {
-    SetLastError(ERROR_WRITE_FAULT);
-    return FALSE;
-}
-BOOL WINAPI FailMove(LPCWSTR, LPCWSTR, DWORD) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
 }
 
 class TagFileWriting : public testing::Test {
@@ -419,12 +405,7 @@ TEST_F(TagFileWriting, AFullDiskLeavesTheOriginalAndNoNewFile) {
     ASSERT_EQ(OpenFile(tag.Get(), path), S_OK);
     ASSERT_EQ(Put(tag.Get(), &ITagFile2::put_Title, L"Full"), S_OK);
     {
-        ImportHook hook(server.Module(), "kernel32.dll", "WriteFile",
-                        reinterpret_cast<void*>(+[](HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) -> BOOL {
-                            if (written != nullptr) *written = 0;
-                            SetLastError(ERROR_DISK_FULL);
-                            return FALSE;
-                        }));
+        ImportHook hook(server.Module(), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(FailWrite));
         ASSERT_TRUE(hook.Installed());
         EXPECT_EQ(tag->Save(), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
     }
