@@ -70,7 +70,7 @@ stage() {
     start=$(now_ms)
     from=$(($(stat -c %s "$log") + 1))
     said=$(mktemp)
-    printf 'run: %s … ' "$what"
+    printf 'run: %s ... ' "$what"
     "$@" 2>>"$log" | while IFS= read -r line; do
         [ -s "$said" ] || { echo; echo yes >"$said"; }
         printf '%s\n' "$line"
