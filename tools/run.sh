@@ -131,7 +131,8 @@ main() {
     fi
     # One Wine session for the three programs: Wine starts once, not once a program.
     session_owner=run-$$
-    "$root/tools/wine-session.sh" start "$session_owner" "$arch" 2>>"$log"
+    stage "starting Wine (one session for regsvr32 and both scripts)" \
+        "$root/tools/wine-session.sh" start "$session_owner" "$arch"
     run() { "$root/tools/wine-run.sh" "$arch" "$@" </dev/null; }
     stage "registering tarvik.DLL with regsvr32" \
         quietly run regsvr32 /s "$(windows_path "$root/build/$arch/bin/tarvik.DLL")"
