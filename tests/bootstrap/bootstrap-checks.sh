@@ -26,7 +26,13 @@ in_bootstrap() {
         set +e
         id() { echo 0; }
         apt_updated=1
-        dpkg-query() { case " $MISSING " in *" ${!#} "*) return 1 ;; *) echo 'install ok installed' ;; esac; }
+        dpkg-query() {
+            local p status=0
+            for p in "${@:3}"; do
+                case " $MISSING " in *" $p "*) status=1 ;; *) echo "$p install ok installed" ;; esac
+            done
+            return $status
+        }
         apt-get() {
             echo "$*" >>"$calls"
             echo "Reading package lists..."
