@@ -28,7 +28,7 @@ timeout 30 "$wineserver" -k 2>/dev/null || true
 rm -rf "$WINEPREFIX"
 mkdir -p "$(dirname "$WINEPREFIX")"
 # Bounded like every wait on Wine; under an emulator wineboot is slow, never endless.
-timeout 1800 "$WINELOADER" wineboot --init
+timeout 3600 "$WINELOADER" wineboot --init
 # Windows and device contexts without an X server, except where they are to be seen.
 if [ "$tarvik_variant" != display ]; then
     timeout 600 "$WINELOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
