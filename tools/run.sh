@@ -124,14 +124,16 @@ main() {
 
     stage "checking what the build needs (tools/bootstrap.sh)" "$root/tools/bootstrap.sh"
     stage "building tarvik.DLL ($arch, build/$arch)" quietly "$root/tools/build.sh" "$arch"
+    # Every 32-bit Windows process takes a minute or more to start under qemu-i386.
+    local emulated=0
+    if [ "$arch" = i686 ] && i386_runs_emulated; then emulated=1; fi
     if ! "$root/tools/wine-prefix.sh" --check "$arch" 2>>"$log"; then
-        local slow=
-        if [ "$arch" = i686 ] && i386_runs_emulated; then slow="; up to half an hour under the emulator"; fi
-        stage "making the Wine prefix (first run only$slow)" "$root/tools/wine-prefix.sh" "$arch"
+        stage "making the Wine prefix (first run only$([ $emulated -eq 0 ] || echo "; up to an hour under the emulator"))" \
+            "$root/tools/wine-prefix.sh" "$arch"
     fi
     # One Wine session for the three programs: Wine starts once, not once a program.
     session_owner=run-$$
-    stage "starting Wine (one session for regsvr32 and both scripts)" \
+    stage "starting Wine (one session for regsvr32 and both scripts$([ $emulated -eq 0 ] || echo "; 10 to 15 minutes under the emulator"))" \
         "$root/tools/wine-session.sh" start "$session_owner" "$arch"
     run() { "$root/tools/wine-run.sh" "$arch" "$@" </dev/null; }
     stage "registering tarvik.DLL with regsvr32" \

@@ -30,8 +30,9 @@ case "$action" in
         esac
         # The first program of a session starts its services, which keep that program's
         # stderr for as long as they run: a program of our own, its stderr on nothing, so
-        # that a caller reading a program's output through a pipe sees it end.
-        timeout "${TARVIK_SESSION_START_TIMEOUT:-900}" "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 ||
+        # that a caller reading a program's output through a pipe sees it end.  Under qemu-i386
+        # each of the eight or so 32-bit processes takes a minute or more to start.
+        timeout "${TARVIK_SESSION_START_TIMEOUT:-1800}" "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 ||
             { echo "wine-session: Wine's services did not start" >&2; exit 1; }
         ;;
     end)
