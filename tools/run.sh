@@ -125,11 +125,15 @@ main() {
     stage "checking what the build needs (tools/bootstrap.sh)" "$root/tools/bootstrap.sh"
     stage "building tarvik.DLL ($arch, build/$arch)" quietly "$root/tools/build.sh" "$arch"
     # Every 32-bit Windows process takes a minute or more to start under qemu-i386.
-    local emulated=0
-    if [ "$arch" = i686 ] && i386_runs_emulated; then emulated=1; fi
+    # A 64-bit prefix has a 32-bit half too, made once.
+    local emulated=0 prefix_note=
+    if i386_runs_emulated; then
+        [ "$arch" = i686 ] && emulated=1
+        prefix_note="; its 32-bit half takes a few minutes under the emulator"
+        [ "$arch" = x86_64 ] || prefix_note="; up to an hour under the emulator"
+    fi
     if ! "$root/tools/wine-prefix.sh" --check "$arch" 2>>"$log"; then
-        stage "making the Wine prefix (first run only$([ $emulated -eq 0 ] || echo "; up to an hour under the emulator"))" \
-            "$root/tools/wine-prefix.sh" "$arch"
+        stage "making the Wine prefix (first run only$prefix_note)" "$root/tools/wine-prefix.sh" "$arch"
     fi
     # One Wine session for the three programs: Wine starts once, not once a program.
     session_owner=run-$$
