@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, from Debian's packages, and nothing else.
 # Root is needed only when something is missing: on a ready machine anyone may run it,
-# and a second run changes nothing. When it stops, it says why.
+# and a second run changes nothing. When it stops, it says why.  Its own lines (what it
+# does and decides) go to stdout, apt's output to stderr, so that a caller can keep apt's
+# in a log and show it only when bootstrap fails (tools/run.sh does).
 set -euo pipefail
 
 packages=(
@@ -24,6 +26,8 @@ packages=(
 )
 
 say() { echo "bootstrap: $*"; }
+# Where 32-bit programs are registered with an emulator; the checks point it at a folder of theirs.
+binfmt_misc=${TARVIK_BINFMT_MISC:-/proc/sys/fs/binfmt_misc}
 stop() {
     echo "bootstrap: $*" >&2
     exit 1
@@ -37,10 +41,18 @@ need_root() {
 
 command -v dpkg-query >/dev/null || stop "this script installs Debian packages, and dpkg-query is not here"
 
+# One query for all of them: each query reads dpkg's whole database, seconds on a busy machine.
 missing_packages() {
-    local p out=()
+    local native line p out=()
+    local -A installed=()
+    native=$(dpkg --print-architecture)
+    while read -r line; do
+        [[ "$line" == *" install ok installed" ]] || continue
+        p=${line%% *}
+        installed[${p%:"$native"}]=1
+    done < <(dpkg-query -W -f='${binary:Package} ${Status}\n' "$@" 2>/dev/null || true)
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || out+=("$p")
+        [ -n "${installed[$p]:-}" ] || out+=("$p")
     done
     echo "${out[@]:-}"
 }
@@ -50,17 +62,29 @@ apt_updated=0
 # index still fails, go on with the lists that did arrive; the install says if they lack anything.
 update_package_lists() {
     local attempt
+    say "updating the package lists"
     for attempt in 1 2 3; do
-        apt-get update -qq && { apt_updated=1; return 0; }
+        apt-get update -qq >&2 && { apt_updated=1; return 0; }
         [ "$attempt" -lt 3 ] && sleep 15
     done
-    apt-get update -qq 2>/dev/null || true
+    apt-get update -qq >/dev/null 2>&1 || true
     apt-cache policy >/dev/null 2>&1 || stop "apt-get update failed (no network, or a broken sources list?)"
     say "apt-get update reported errors three times; installing from the package lists it has"
     apt_updated=1
 }
 apt_install() {
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >&2
+}
+# "3 packages: a b c", or the first few names and how many more.
+count_and_names() {
+    local names=("$@") shown
+    [ "$#" -eq 1 ] && { echo "1 package: $1"; return; }
+    if [ "$#" -le 6 ]; then
+        echo "$# packages: $*"
+    else
+        shown="${names[*]:0:5}"
+        echo "$# packages: $shown and $(($# - 5)) more"
+    fi
 }
 # The release's own name (bookworm): its versions exist for every architecture, where a
 # mirror in the middle of a sync may already serve a security update for amd64 whose i386
@@ -85,13 +109,14 @@ install_packages() {
     if [ "$apt_updated" -eq 0 ]; then
         update_package_lists
     fi
-    say "installing $todo"
+    # shellcheck disable=SC2086
+    say "installing $(count_and_names $todo) (minutes: they are downloaded and unpacked)"
     # shellcheck disable=SC2086
     apt_install $todo && return 0
     release=$(release_name)
-    [ -n "$release" ] || stop "apt-get could not install $todo (output above)"
-    say "apt-get could not install from the newest package lists: a mirror in the middle of a" \
-        "sync can hold amd64 updates whose i386 twins have not arrived. Trying once more with the" \
+    [ -n "$release" ] || stop "apt-get could not install $todo (its output is above)"
+    say "apt-get could not install from the newest package lists (a mirror in the middle of a" \
+        "sync can hold amd64 updates whose i386 twins have not arrived); trying once more with the" \
         "release's own versions, which every architecture has (apt-get install -t $release)"
     # shellcheck disable=SC2086
     apt_install -t "$release" $todo && return 0
@@ -119,7 +144,7 @@ kernel_runs_i386() {
 
 # 32-bit programs through qemu-user, where the kernel cannot run them itself.
 register_qemu_i386() {
-    local binfmt=/proc/sys/fs/binfmt_misc
+    local binfmt=$binfmt_misc
     [ -d "$binfmt" ] || stop "this kernel has no binfmt_misc, so 32-bit programs cannot run through qemu-user;" \
         "load it on the host (modprobe binfmt_misc) or give the container access to it. The x86_64" \
         "build and tests work without it: tools/build.sh x86_64, then ctest --test-dir build/x86_64"
@@ -135,26 +160,33 @@ register_qemu_i386() {
     fi
 }
 
+# Wine's 32-bit half, and the i686 build's programs, are 32-bit ELF programs.
+ensure_i386_programs_run() {
+    kernel_runs_i386 && return 0
+    say "this kernel cannot run 32-bit ELF programs itself: they will run through the qemu-i386" \
+        "emulator (qemu-user-static, registered with binfmt_misc), many times slower"
+    install_packages qemu-user-static
+    register_qemu_i386
+    kernel_runs_i386 || stop "32-bit ELF programs still do not run, although qemu-i386 is registered"
+}
+
 # Everything in order; quiet when nothing was missing.
 bootstrap_machine() {
     # Wine's 32-bit half comes from the i386 architecture.
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         need_root "adding the i386 architecture (for wine32)"
+        say "adding the i386 architecture (for wine32)"
         dpkg --add-architecture i386
         update_package_lists
     fi
     install_packages "${packages[@]}"
 
-    if ! kernel_runs_i386; then
-        say "this kernel cannot run 32-bit ELF programs; using qemu-user through binfmt_misc"
-        install_packages qemu-user-static
-        register_qemu_i386
-        kernel_runs_i386 || stop "32-bit ELF programs still do not run, although qemu-i386 is registered"
-    fi
+    ensure_i386_programs_run
 
     # Wine takes its code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
     if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
         need_root "generating the ja_JP.UTF-8 locale"
+        say "generating the ja_JP.UTF-8 locale"
         sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
         locale-gen >/dev/null || stop "locale-gen could not make ja_JP.UTF-8"
     fi
