@@ -78,9 +78,11 @@ bool CopyFlushed(const wchar_t* from, const wchar_t* to) {
 
 bool WriteRenamedOver(const wchar_t* fresh, const wchar_t* target, const Bytes& bytes) {
     {
-        const UniqueHandle file(CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const UniqueHandle file(
+            CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
-        if (!file.IsValid() || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        if (!file.IsValid() ||
+            !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written != bytes.size() || !FlushFileBuffers(file.Get())) {
             return false;
         }
@@ -134,8 +136,9 @@ bool FindChangedRun(const Bytes& first, const Bytes& second, ChangedRun* run) {
     while (first[begin] == second[begin]) ++begin;
     while (first[end - 1] == second[end - 1]) --end;
     run->Offset = begin;
-    run->Of[0].assign(first.begin() + static_cast<std::ptrdiff_t>(begin), first.begin() + static_cast<std::ptrdiff_t>(end));
-    run->Of[1].assign(second.begin() + static_cast<std::ptrdiff_t>(begin), second.begin() + static_cast<std::ptrdiff_t>(end));
+    const auto from = static_cast<std::ptrdiff_t>(begin), to = static_cast<std::ptrdiff_t>(end);
+    run->Of[0].assign(first.begin() + from, first.begin() + to);
+    run->Of[1].assign(second.begin() + from, second.begin() + to);
     return true;
 }
 
@@ -199,7 +202,9 @@ FormatFigures MeasureFormat(const BenchRun& run, const ServerLibrary& library, c
          double(saves)},
         {"bare write of the changed bytes",
          [&](int) {
-             for (int i = 0; i < saves; ++i) bareWritten = WriteBareAt(bare.c_str(), changed.Offset, changed.Of[i % 2]) && bareWritten;
+             for (int i = 0; i < saves; ++i) {
+                 bareWritten = WriteBareAt(bare.c_str(), changed.Offset, changed.Of[i % 2]) && bareWritten;
+             }
          },
          double(saves)},
         {"new file: put_Title and Save",
@@ -249,13 +254,14 @@ void MeasureFormatSaving(const BenchRun& run, const ServerLibrary& library) {
     PrintSection("every container format: Save in place and through a new file");
     std::printf("files of %ls; %d rounds of the five, interleaved, %d saves in place and %d new files a pass\n",
                 FixtureFolder().c_str(), run.Pick(30, 8), run.Pick(100, 30), run.Pick(20, 6));
-    FormatFigures figures[sizeof kFormats / sizeof kFormats[0]];
-    for (size_t f = 0; f < sizeof kFormats / sizeof kFormats[0]; ++f) figures[f] = MeasureFormat(run, library, kFormats[f]);
+    constexpr size_t kCount = sizeof kFormats / sizeof kFormats[0];
+    FormatFigures figures[kCount];
+    for (size_t f = 0; f < kCount; ++f) figures[f] = MeasureFormat(run, library, kFormats[f]);
 
     std::printf("\n  %-10s %12s %9s %22s %12s %9s %22s %11s %6s\n", "format", "in place us", "bare us",
                 "ratio (middle half)", "new file us", "copy us", "ratio (middle half)", "renamed us", "ratio");
     int inPlaceMet = 0, newFileMet = 0, measured = 0;
-    for (size_t f = 0; f < sizeof kFormats / sizeof kFormats[0]; ++f) {
+    for (size_t f = 0; f < kCount; ++f) {
         const FormatFigures& row = figures[f];
         if (!row.Measured) {
             std::printf("  %-10s not measured\n", kFormats[f].Name);
@@ -270,6 +276,6 @@ void MeasureFormatSaving(const BenchRun& run, const ServerLibrary& library) {
                     row.NewFileRatio.High, row.Renamed, row.RenamedRatio.Median);
     }
     std::printf("  (renamed: the new file's bytes written to a new file, flushed and renamed over the old one)\n");
-    std::printf("  target: in place at most 1.5 (met by %d of %d), new file at most 1.3 (met by %d of %d)\n", inPlaceMet,
-                measured, newFileMet, measured);
+    std::printf("  target: in place at most 1.5 (met by %d of %d), new file at most 1.3 (met by %d of %d)\n",
+                inPlaceMet, measured, newFileMet, measured);
 }
