@@ -89,13 +89,17 @@ void PrintVariantTable(const std::vector<BenchVariant>& variants, const RoundTim
     }
 }
 
-double PrintPairedRatio(const char* name, const std::vector<BenchVariant>& variants, const RoundTimes& times,
-                        size_t numerator, size_t denominator) {
+PairedRatio PairedRatioOf(const std::vector<BenchVariant>& variants, const RoundTimes& times, size_t numerator,
+                          size_t denominator) {
     const std::vector<double> ratios = RoundRatios(times[numerator], times[denominator]);
-    const double paired = Median(ratios);
     // Ratios of times per unit: the passes may do different amounts of work.
     const double scale = variants[denominator].Units / variants[numerator].Units;
-    std::printf("  %-12s %8.3f   (middle half %.3f .. %.3f)\n", name, paired * scale, Quantile(ratios, 0.25) * scale,
-                Quantile(ratios, 0.75) * scale);
-    return paired * scale;
+    return {Median(ratios) * scale, Quantile(ratios, 0.25) * scale, Quantile(ratios, 0.75) * scale};
+}
+
+double PrintPairedRatio(const char* name, const std::vector<BenchVariant>& variants, const RoundTimes& times,
+                        size_t numerator, size_t denominator) {
+    const PairedRatio ratio = PairedRatioOf(variants, times, numerator, denominator);
+    std::printf("  %-12s %8.3f   (middle half %.3f .. %.3f)\n", name, ratio.Median, ratio.Low, ratio.High);
+    return ratio.Median;
 }

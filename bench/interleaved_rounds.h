@@ -39,6 +39,13 @@ double MicrosecondsPerUnit(const BenchVariant& variant, const std::vector<double
 // Prints one line per variant: the median per unit, units per second, and the spread of
 // the rounds (the middle half of them, per unit).
 void PrintVariantTable(const std::vector<BenchVariant>& variants, const RoundTimes& times, const char* unit);
+// The paired ratio of numerator over denominator per unit, variants by index, and the
+// quartiles of the per-round ratios.
+struct PairedRatio {
+    double Median = 0, Low = 0, High = 0;
+};
+PairedRatio PairedRatioOf(const std::vector<BenchVariant>& variants, const RoundTimes& times, size_t numerator,
+                          size_t denominator);
 // Prints "name  ratio  (middle half lo .. hi)" for numerator over denominator, variants by
 // index, with the quartiles of the per-round ratios; returns the paired ratio.
 double PrintPairedRatio(const char* name, const std::vector<BenchVariant>& variants, const RoundTimes& times,

@@ -17,6 +17,7 @@
 //   h  Open of that file alone, the read that every Save makes again after its write
 //   i  the in-place rule's own work alone: ChooseSaveWay comparing a new tag of one changed
 //      byte with the 5 MB on the disk
+// and then the same two comparisons for a file of each container format (format_saving.h).
 #include <windows.h>
 #include <oleauto.h>
 
@@ -27,6 +28,7 @@
 #include "automation/tarvik.h"
 #include "bench_run.h"
 #include "interleaved_rounds.h"
+#include "format_saving.h"
 #include "common/media_bytes.h"
 #include "common/server_library.h"
 #include "common/temp_files.h"
@@ -210,5 +212,7 @@ int main(int argc, char** argv) {
     PrintVariantTable(covers, coverTimes, "edit");
     PrintPairedRatio("f/e", covers, coverTimes, 1, 0);
     PrintPairedRatio("g/e", covers, coverTimes, 2, 0);
+
+    MeasureFormatSaving(run, library);
     return 0;
 }
