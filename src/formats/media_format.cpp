@@ -8,6 +8,7 @@
 #include "formats/flac/flac_writer.h"
 #include "formats/id3v2/id3v2_header.h"
 #include "formats/mp3/mp3_reader.h"
+#include "formats/mp3/mp3_tag_layout.h"
 #include "formats/mp3/mp3_writer.h"
 #include "formats/mp4/mp4_reader.h"
 #include "formats/mp4/mp4_writer.h"
@@ -23,21 +24,42 @@ namespace {
 // and first audio in it.
 constexpr size_t kHeadSize = 16 * 1024;
 
+bool HasBytes(const FileRegion& region, uint64_t offset, size_t size) { return region.Covers(offset, offset + size); }
+
 bool HasAt(const FileRegion& head, uint64_t offset, const char* marker) {
     const size_t size = std::strlen(marker);
     return head.Covers(offset, offset + size) && std::memcmp(head.At(offset), marker, size) == 0;
 }
 
-// "fLaC" after an ID3v2 tag that some tools put in front of it.
+// The bytes [offset, offset + size) from the first read where it holds them, else read.
+const uint8_t* BytesAt(PrefetchedSource& file, uint64_t offset, size_t size, FileRegion& read, uint32_t* error,
+                       bool* failed) {
+    if (HasBytes(file.Head(), offset, size)) return file.Head().At(offset);
+    if (offset + size > file.Size()) return nullptr;
+    if (!ReadRegion(file, offset, size, read, error)) {
+        *failed = true;
+        return nullptr;
+    }
+    return read.Covers(offset, offset + size) ? read.At(offset) : nullptr;
+}
+
+// "fLaC" after the ID3v2 tags that some tools put in front of it, as many back to back as
+// the MP3 reader passes: a save that makes them one tag must not change the file's format.
 bool ReadFlacAfterId3v2(PrefetchedSource& file, RecognizedFormat& format, uint32_t* error) {
-    const FileRegion& head = file.Head();
-    Id3v2Header header;
-    if (head.Bytes.size() < 10 || !ParseId3v2Header(head.Bytes.data(), header)) return true;
-    const uint64_t end = header.TotalSize();
-    if (end + 4 > file.Size()) return true;
-    FileRegion marker;
-    if (!head.Covers(end, end + 4) && !ReadRegion(file, end, 4, marker, error)) return false;
-    if (HasAt(head, end, "fLaC") || HasAt(marker, end, "fLaC")) format = {MediaFormat::Flac, end};
+    uint64_t end = 0;
+    FileRegion read;
+    bool failed = false;
+    for (int tags = 0; tags < kMostLeadingTags; ++tags) {
+        const uint8_t* bytes = BytesAt(file, end, 10, read, error, &failed);
+        Id3v2Header header;
+        if (bytes == nullptr || !ParseId3v2Header(bytes, header)) break;
+        end += header.TotalSize();
+    }
+    if (failed) return false;
+    if (end == 0) return true;
+    const uint8_t* marker = BytesAt(file, end, 4, read, error, &failed);
+    if (failed) return false;
+    if (marker != nullptr && std::memcmp(marker, "fLaC", 4) == 0) format = {MediaFormat::Flac, end};
     return true;
 }
 

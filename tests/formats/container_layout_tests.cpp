@@ -26,6 +26,10 @@ TEST(ContainerLayouts, FlacBehindAnId3v2TagIsReadAsFlac) {
     EXPECT_EQ(tags.Title, u"Gr\u00FC\u00DFe, \u2603");
     EXPECT_EQ(tags.SampleRate, 44100);
     EXPECT_NEAR(tags.Duration, 2.0, 1e-9);
+    // Behind several tags back to back too, so that a save making them one keeps the format.
+    const Bytes several = Tag(4, Bytes()) + Tag(3, TextFrame(3, "TIT2", "x") + Bytes(20000, 0)) + Tag(4, Bytes());
+    EXPECT_EQ(ReadMedia(several + flac).Format, u"FLAC");
+    EXPECT_EQ(ReadMedia(several + Tag(4, Bytes()) + MpegFrames(4)).Format, u"MP3");
 }
 
 TEST(ContainerLayouts, FlacWithoutASampleCountGuessesNoLength) {
